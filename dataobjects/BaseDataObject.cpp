@@ -1,0 +1,3 @@
+#include "dataobjects/BaseDataObject.h"
+
+BaseDataObject::~BaseDataObject() = default;
