@@ -1,0 +1,88 @@
+#include "tests/support/TestStreams.h"
+
+#include <cctype>
+#include <cstdio>
+#include <stdexcept>
+
+namespace testing_support {
+
+std::string bytes(const std::string& hex) {
+  std::string out;
+  int pending = -1;
+  for (char c : hex) {
+    if (std::isspace(static_cast<unsigned char>(c))) continue;
+    const int digit = std::isdigit(static_cast<unsigned char>(c))
+                          ? c - '0'
+                          : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+    if (digit < 0 || digit > 15) throw std::invalid_argument("bad hex: " + hex);
+    if (pending < 0) {
+      pending = digit;
+    } else {
+      out.push_back(static_cast<char>(pending * 16 + digit));
+      pending = -1;
+    }
+  }
+  if (pending >= 0) throw std::invalid_argument("odd hex: " + hex);
+  return out;
+}
+
+std::string hex(const std::string& bytes) {
+  std::string out;
+  char pair[4];
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(bytes[i]));
+    if (i > 0) out.push_back(' ');
+    out += pair;
+  }
+  return out;
+}
+
+LimitedSink::int_type LimitedSink::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  if (written_.size() >= limit_) return traits_type::eof();
+  written_.push_back(traits_type::to_char_type(c));
+  return c;
+}
+
+std::streamsize LimitedSink::xsputn(const char* s, std::streamsize n) {
+  std::streamsize done = 0;
+  while (done < n && written_.size() < limit_)
+    written_.push_back(s[done++]);
+  return done;
+}
+
+ExpectedFailure readFailure(const char* type, int line) {
+  return {"SerializationException", std::string("Deserializing of object ") + type + " failed",
+          kCodecFile, line};
+}
+
+ExpectedFailure writeFailure(const char* type, int line) {
+  return {"SerializationException", std::string("Serializing of object ") + type + " failed",
+          kCodecFile, line};
+}
+
+void expectFailure(const TesmiraException& e, const ExpectedFailure& expected) {
+  EXPECT_EQ(expected.name, e.getName());
+  EXPECT_EQ(expected.reason, e.Reason());
+  EXPECT_EQ(expected.file, e.getFile());
+  EXPECT_EQ(expected.line, e.getLine());
+  if (expected.causeReason.empty()) {
+    EXPECT_EQ(nullptr, e.getRootCause());
+  } else if (e.getRootCause() == nullptr) {
+    ADD_FAILURE() << "no root cause; expected \"" << expected.causeReason << "\"";
+  } else {
+    EXPECT_EQ(expected.causeReason, e.getRootCause()->Reason());
+    EXPECT_EQ(expected.causeLine, e.getRootCause()->getLine());
+  }
+}
+
+void expectThrows(const std::function<void()>& action, const ExpectedFailure& expected) {
+  try {
+    action();
+    ADD_FAILURE() << "nothing thrown; expected " << expected.reason << " at line " << expected.line;
+  } catch (const TesmiraException& e) {
+    expectFailure(e, expected);
+  }
+}
+
+}  // namespace testing_support
