@@ -4,52 +4,6 @@
 #include "dataobjects/KeyCompare.h"
 #include "dataobjects/ObjectText.h"
 
-namespace {
-constexpr const char kPrefix[] = "JobData";
-}
-
-JobDataDO::Id::Id() {
-  init();
-}
-JobDataDO::Id::Id(const Id& other) {
-  copy(other);
-}
-JobDataDO::Id::Id(const UuidEntryDO& currentUuid) {
-  setCurrentUuid(currentUuid);
-}
-JobDataDO::Id::~Id() = default;
-
-JobDataDO::Id& JobDataDO::Id::operator=(const Id& other) {
-  copy(other);
-  return *this;
-}
-
-void JobDataDO::Id::init() {}
-void JobDataDO::Id::copy(const Id& other) {
-  CurrentUuid = other.CurrentUuid;
-}
-
-bool JobDataDO::Id::operator<(const Id& other) const {
-  return key_compare::keyLess(std::tie(CurrentUuid), std::tie(other.CurrentUuid));
-}
-bool JobDataDO::Id::operator>(const Id& other) const {
-  return key_compare::keyGreater(std::tie(CurrentUuid), std::tie(other.CurrentUuid));
-}
-bool JobDataDO::Id::isEqual(const Id& other) const {
-  return key_compare::keyEqual(std::tie(CurrentUuid), std::tie(other.CurrentUuid));
-}
-
-std::string JobDataDO::Id::ToString() const {
-  return ObjectText::keyText(kPrefix, CurrentUuid);
-}
-
-Archive& operator<<(Archive& archive, const JobDataDO::Id& id) {
-  return archive_fields::writeAll(archive, id.getCurrentUuid());
-}
-Archive& operator>>(Archive& archive, JobDataDO::Id& id) {
-  return archive_fields::readAll(archive, id.CurrentUuid);
-}
-
 JobDataDO::JobDataDO() {
   init();
 }
@@ -103,7 +57,7 @@ std::string JobDataDO::ToString() const {
       [this](ObjectText& text) {
         text.field("(MeasurementTimeStamp=", MeasurementTimeStamp).field("(JobConfig=", JobConfig);
       },
-      kPrefix, CurrentUuid);
+      JobDataKey::kPrefix, CurrentUuid);
 }
 
 Archive& operator<<(Archive& archive, const JobDataDO& object) {
