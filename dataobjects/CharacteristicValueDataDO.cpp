@@ -1,0 +1,148 @@
+#include "dataobjects/CharacteristicValueDataDO.h"
+
+#include "dataobjects/ArchiveFields.h"
+#include "dataobjects/KeyCompare.h"
+#include "dataobjects/ObjectText.h"
+
+CharacteristicValueDataDO::CharacteristicValueDataDO() {
+  init();
+}
+
+CharacteristicValueDataDO::CharacteristicValueDataDO(const CharacteristicValueDataDO& other)
+    : BaseDataObject(other) {
+  init();
+  copy(other);
+}
+
+CharacteristicValueDataDO::CharacteristicValueDataDO(
+    const UuidEntryDO& currentUuid, const long long& measurementTimeStamp,
+    const UuidEntryDO& characteristicValueConfig, const std::string& details,
+    const UuidEntryDO& jobData, const double& value, const unsigned short& alarmType,
+    const bool& savedByAlarmStatusChange) {
+  setCurrentUuid(currentUuid);
+  setMeasurementTimeStamp(measurementTimeStamp);
+  setCharacteristicValueConfig(characteristicValueConfig);
+  setCharacteristicValueDataDetails(details);
+  ExternalReferenceCharacteristicValueDataDetails = -1;
+  setJobData(jobData);
+  setValue(value);
+  setAlarmType(alarmType);
+  setSavedByAlarmStatusChange(savedByAlarmStatusChange);
+}
+
+CharacteristicValueDataDO::~CharacteristicValueDataDO() = default;
+
+CharacteristicValueDataDO& CharacteristicValueDataDO::operator=(
+    const CharacteristicValueDataDO& other) {
+  copy(other);
+  return *this;
+}
+
+void CharacteristicValueDataDO::init() {
+  MeasurementTimeStamp = 0;
+  CompressedCharacteristicValueDataDetails.clear();
+  CharacteristicValueDataDetailsOptions.drop();
+  ExternalReferenceCharacteristicValueDataDetails = -1;
+  Value = 0.0;
+  AlarmType = 0;
+  SavedByAlarmStatusChange = false;
+}
+
+void CharacteristicValueDataDO::copy(const CharacteristicValueDataDO& other) {
+  copyBase(other);
+  CurrentUuid = other.CurrentUuid;
+  MeasurementTimeStamp = other.MeasurementTimeStamp;
+  CharacteristicValueConfig = other.CharacteristicValueConfig;
+  CompressedCharacteristicValueDataDetails = other.CompressedCharacteristicValueDataDetails;
+  CharacteristicValueDataDetailsOptions.drop();
+  ExternalReferenceCharacteristicValueDataDetails =
+      other.ExternalReferenceCharacteristicValueDataDetails;
+  JobData = other.JobData;
+  Value = other.Value;
+  AlarmType = other.AlarmType;
+  SavedByAlarmStatusChange = other.SavedByAlarmStatusChange;
+}
+
+std::string CharacteristicValueDataDO::getCharacteristicValueDataDetails() const {
+  return CompressedCharacteristicValueDataDetails.text(
+      ExternalReferenceCharacteristicValueDataDetails, externalReferenceLoader);
+}
+
+void CharacteristicValueDataDO::setCharacteristicValueDataDetails(const std::string& text) {
+  CharacteristicValueDataDetailsOptions.drop();
+  CompressedCharacteristicValueDataDetails.setText(text);
+}
+
+const Options& CharacteristicValueDataDO::getCharacteristicValueDataDetailsOptions() const {
+  return CharacteristicValueDataDetailsOptions.get(
+      [this] { return getCharacteristicValueDataDetails(); });
+}
+
+void CharacteristicValueDataDO::clearCharacteristicValueDataDetailsOptions() const {
+  CharacteristicValueDataDetailsOptions.drop();
+}
+
+std::vector<unsigned char>&
+CharacteristicValueDataDO::getCompressedCharacteristicValueDataDetails() {
+  return CompressedCharacteristicValueDataDetails.bytes();
+}
+
+void CharacteristicValueDataDO::setCompressedCharacteristicValueDataDetails(
+    const std::vector<unsigned char>& bytes) {
+  CompressedCharacteristicValueDataDetails.setBytes(bytes);
+}
+
+long long CharacteristicValueDataDO::getExternalReferenceCharacteristicValueDataDetails() const {
+  return ExternalReferenceCharacteristicValueDataDetails;
+}
+
+void CharacteristicValueDataDO::SetExternalReferenceCharacteristicValueDataDetails(
+    long long reference) {
+  ExternalReferenceCharacteristicValueDataDetails = reference;
+}
+
+bool CharacteristicValueDataDO::isEqual(const CharacteristicValueDataDO& other) const {
+  return key_compare::equal(CurrentUuid, other.CurrentUuid);
+}
+
+bool CharacteristicValueDataDO::isIdentical(const CharacteristicValueDataDO& other) const {
+  return key_compare::equal(CurrentUuid, other.CurrentUuid) &&
+         MeasurementTimeStamp == other.MeasurementTimeStamp &&
+         key_compare::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
+         getCharacteristicValueDataDetails() == other.getCharacteristicValueDataDetails() &&
+         key_compare::equal(JobData, other.JobData) && Value == other.Value &&
+         AlarmType == other.AlarmType && SavedByAlarmStatusChange == other.SavedByAlarmStatusChange;
+}
+
+std::string CharacteristicValueDataDO::ToString() const {
+  return ObjectText::objectText(
+      [this](ObjectText& text) {
+        text.field("(MeasurementTimeStamp=", MeasurementTimeStamp)
+            .field("(CharacteristicValueConfig=", CharacteristicValueConfig)
+            .field("(CharacteristicValueDataDetails=", getCharacteristicValueDataDetails())
+            .field("(JobData=", JobData)
+            .field("(Value=", Value)
+            .field("(AlarmType=", AlarmType)
+            .field("(SavedByAlarmStatusChange=", SavedByAlarmStatusChange);
+      },
+      CharacteristicValueDataKey::kPrefix, CurrentUuid);
+}
+
+Archive& operator<<(Archive& archive, const CharacteristicValueDataDO& object) {
+  archive_fields::writeAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                           object.CharacteristicValueConfig);
+  // The details are fetched and decompressed only when their slot comes.
+  return archive_fields::writeAll(archive, object.getCharacteristicValueDataDetails(),
+                                  object.ExternalReferenceCharacteristicValueDataDetails,
+                                  object.JobData, object.Value, object.AlarmType,
+                                  object.SavedByAlarmStatusChange);
+}
+
+Archive& operator>>(Archive& archive, CharacteristicValueDataDO& object) {
+  archive_fields::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                          object.CharacteristicValueConfig);
+  object.CompressedCharacteristicValueDataDetails.read(archive);
+  return archive_fields::readAll(archive, object.ExternalReferenceCharacteristicValueDataDetails,
+                                 object.JobData, object.Value, object.AlarmType,
+                                 object.SavedByAlarmStatusChange);
+}
