@@ -9,6 +9,7 @@
 #include "platform/Archive.h"
 #include "platform/Uuid.h"
 #include "platform/UuidEntryDO.h"
+#include "tests/support/ArchiveSweep.h"
 #include "tests/support/TestStreams.h"
 
 namespace {
@@ -123,65 +124,21 @@ TEST(JobDataDO, ArchiveFormAndRoundTrips) {
   }
 }
 
-// Reads the archive cut after every byte into an object holding other values, and checks which
-// fields the failed read replaced.
-TEST(JobDataDO, TruncatedArchivesReplaceOnlyTheFieldsBeforeTheCut) {
-  const UuidEntryDO key = entry("00112233-4455-6677-8899-aabbccddeeff");
-  const UuidEntryDO config = entry("ffeeddcc-bbaa-9988-7766-554433221100");
-  const JobDataDO written(key, 1000000000000LL, config);
-  Archive full;
-  full << written;
-  const std::string wire = full.str();
-  const std::size_t timeStampEnd = 16 + 6;
-  ASSERT_EQ(timeStampEnd + 16, wire.size());
-
-  const UuidEntryDO oldKey = entry("aaaaaaaa-0000-0000-0000-000000000000");
-  const UuidEntryDO oldConfig = entry("bbbbbbbb-0000-0000-0000-000000000000");
-  for (std::size_t cut = 0; cut < wire.size(); ++cut) {
-    SCOPED_TRACE(cut);
-    JobDataDO target(oldKey, 77, oldConfig);
-    Archive archive(wire.substr(0, cut));
-    testing_support::ExpectedFailure failure =
-        cut < 16 || cut >= timeStampEnd
-            ? testing_support::ExpectedFailure{"SerializationException",
-                                               "Deserializing of object UuidEntryDO failed",
-                                               "UuidEntryDO", 2}
-            : testing_support::readFailure("long long", 425);
-    testing_support::expectThrows([&] { archive >> target; }, failure);
-    EXPECT_EQ(cut < 16 ? oldKey.ToString() : key.ToString(), target.getCurrentUuid().ToString());
-    EXPECT_EQ(cut < 16             ? 77
-              : cut < timeStampEnd ? 0
-                                   : 1000000000000LL,
-              target.getMeasurementTimeStamp());
-    EXPECT_EQ(oldConfig.ToString(), target.getJobConfig().ToString());
-  }
+std::vector<std::string> jobFields(const JobDataDO& job) {
+  return {job.getCurrentUuid().ToString(), std::to_string(job.getMeasurementTimeStamp()),
+          job.getJobConfig().ToString()};
 }
 
-// Writes into a buffer that takes only k bytes, for every k: the exception names the field that
-// did not fit, and the bytes that fit are the archive form's first k bytes.
-TEST(JobDataDO, WriteFailuresStopAtTheFieldThatDidNotFit) {
-  const JobDataDO job(entry("00112233-4455-6677-8899-aabbccddeeff"), 300,
-                      entry("ffeeddcc-bbaa-9988-7766-554433221100"));
-  Archive full;
-  full << job;
-  const std::string wire = full.str();
-  for (std::size_t limit = 0; limit <= wire.size(); ++limit) {
-    SCOPED_TRACE(limit);
-    testing_support::LimitedSink sink(limit);
-    Archive archive(&sink);
-    if (limit == wire.size()) {
-      archive << job;
-    } else {
-      testing_support::ExpectedFailure failure =
-          limit < 16 || limit >= 19
-              ? testing_support::ExpectedFailure{"SerializationException",
-                                                 "Serializing of object UuidEntryDO failed",
-                                                 "UuidEntryDO", 1}
-              : testing_support::writeFailure("long long", 417);
-      testing_support::expectThrows([&] { archive << job; }, failure);
-    }
-    EXPECT_EQ(hex(wire.substr(0, limit)), hex(sink.written()));
-  }
+TEST(JobDataDO, FailedReadsAndWritesStopAtTheFieldThatFailed) {
+  using namespace testing_support;
+  const JobDataDO written(entry("00112233-4455-6677-8899-aabbccddeeff"), 1000000000000LL,
+                          entry("ffeeddcc-bbaa-9988-7766-554433221100"));
+  const JobDataDO before(entry("aaaaaaaa-0000-0000-0000-000000000000"), 77,
+                         entry("bbbbbbbb-0000-0000-0000-000000000000"));
+  const std::vector<Segment> segments = {uuidSegment(0), longLongSegment(1000000000000LL, 1),
+                                         uuidSegment(2)};
+  truncationSweep<JobDataDO>(written, before, segments, jobFields);
+  writeFailureSweep(written, segments);
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+// CharacteristicValueDataDO: text, identity and archive form.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dataobjects/CharacteristicValueDataDO.h"
+#include "platform/Uuid.h"
+#include "tests/support/ArchiveSweep.h"
+
+namespace {
+
+using Object = CharacteristicValueDataDO;
+const std::string kNil = "00000000-0000-0000-0000-000000000000";
+
+UuidEntryDO entry(const char* text) {
+  return UuidEntryDO(Uuid::fromString(text));
+}
+
+Object sample() {
+  return Object(entry("11111111-0000-0000-0000-000000000000"), -5,
+                entry("22222222-0000-0000-0000-000000000000"), "unit=mm;axis=x",
+                entry("33333333-0000-0000-0000-000000000000"), 0.1, 7, true);
+}
+
+TEST(CharacteristicValueDataDO, DefaultAndFullObjectsRender) {
+  const Object empty;
+  EXPECT_EQ(-1, empty.getExternalReferenceCharacteristicValueDataDetails());
+  EXPECT_EQ("CharacteristicValueData[" + kNil + "]=[(MeasurementTimeStamp=0) " +
+                "(CharacteristicValueConfig=" + kNil + ") (CharacteristicValueDataDetails=) " +
+                "(JobData=" + kNil + ") (Value=0) (AlarmType=0) (SavedByAlarmStatusChange=0) ]",
+            empty.ToString());
+
+  Object full = sample();
+  EXPECT_EQ(-1, full.getExternalReferenceCharacteristicValueDataDetails());
+  EXPECT_EQ(
+      "CharacteristicValueData[11111111-0000-0000-0000-000000000000]=[(MeasurementTimeStamp=-5) "
+      "(CharacteristicValueConfig=22222222-0000-0000-0000-000000000000) "
+      "(CharacteristicValueDataDetails=unit=mm;axis=x) "
+      "(JobData=33333333-0000-0000-0000-000000000000) (Value=0.1) (AlarmType=7) "
+      "(SavedByAlarmStatusChange=1) ]",
+      full.ToString());
+  full.setValue(2000000.0);
+  EXPECT_NE(std::string::npos, full.ToString().find("(Value=2e+06)"));
+  EXPECT_EQ("CharacteristicValueData[11111111-0000-0000-0000-000000000000]",
+            full.getDataObjectId().ToString());
+}
+
+TEST(CharacteristicValueDataDO, IdentityComparesEveryFieldButTheReference) {
+  const struct {
+    const char* label;
+    std::function<void(Object& a, Object& b)> change;
+    bool identical;
+  } cases[] = {
+      {"external reference",
+       [](Object&, Object& o) { o.SetExternalReferenceCharacteristicValueDataDetails(9); }, true},
+      {"base fields", [](Object&, Object& o) { o.baseFlag1 = 1; }, true},
+      {"-0.0 against 0.0", [](Object&, Object& o) { o.setValue(0.0); }, true},
+      {"time stamp", [](Object&, Object& o) { o.setMeasurementTimeStamp(6); }, false},
+      {"configuration", [](Object&, Object& o) { o.setCharacteristicValueConfig(UuidEntryDO()); },
+       false},
+      {"details", [](Object&, Object& o) { o.setCharacteristicValueDataDetails("unit=cm"); },
+       false},
+      {"job", [](Object&, Object& o) { o.setJobData(UuidEntryDO()); }, false},
+      {"value", [](Object&, Object& o) { o.setValue(0.2); }, false},
+      {"alarm type", [](Object&, Object& o) { o.setAlarmType(8); }, false},
+      {"flag", [](Object&, Object& o) { o.setSavedByAlarmStatusChange(false); }, false},
+      {"NaN",
+       [](Object& a, Object& b) {
+         a.setValue(std::nan(""));
+         b.setValue(std::nan(""));
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Object a = sample(), b = sample();
+    a.setValue(-0.0);
+    b.setValue(-0.0);
+    c.change(a, b);
+    EXPECT_EQ(c.identical, a.isIdentical(b));
+    EXPECT_TRUE(a == b) << "equality looks at the key only";
+    EXPECT_EQ(!std::isnan(a.getValue()), a.isIdentical(a));
+  }
+}
+
+std::vector<std::string> fields(const Object& o) {
+  return {o.getCurrentUuid().ToString(),
+          std::to_string(o.getMeasurementTimeStamp()),
+          o.getCharacteristicValueConfig().ToString(),
+          o.getCharacteristicValueDataDetails(),
+          std::to_string(o.getExternalReferenceCharacteristicValueDataDetails()),
+          o.getJobData().ToString(),
+          std::to_string(o.getValue()),
+          std::to_string(o.getAlarmType()),
+          std::to_string(o.getSavedByAlarmStatusChange())};
+}
+
+TEST(CharacteristicValueDataDO, ArchiveRoundTripsAndFailsFieldByField) {
+  using namespace testing_support;
+  std::mt19937_64 random(11);
+  for (int i = 0; i < 200; ++i) {
+    Object original(
+        UuidEntryDO(Uuid::generate()), static_cast<long long>(random()),
+        UuidEntryDO(Uuid::generate()), std::string(random() % 300, static_cast<char>('a' + i % 26)),
+        UuidEntryDO(Uuid::generate()), std::ldexp(double(random() % 1000) - 500, i % 80 - 40),
+        static_cast<unsigned short>(random()), random() % 2 == 0);
+    original.SetExternalReferenceCharacteristicValueDataDetails(static_cast<long long>(random()));
+    Object back;
+    Archive archive;
+    archive << original;
+    archive >> back;
+    ASSERT_TRUE(back.isIdentical(original)) << original.ToString();
+    ASSERT_EQ(original.getExternalReferenceCharacteristicValueDataDetails(),
+              back.getExternalReferenceCharacteristicValueDataDetails());
+  }
+
+  Object written = sample();
+  written.SetExternalReferenceCharacteristicValueDataDetails(300);
+  Object before;
+  before.setCurrentUuid(entry("aaaaaaaa-0000-0000-0000-000000000000"));
+  before.setCharacteristicValueDataDetails("old details");
+  before.setAlarmType(99);
+  const std::vector<Segment> segments = concat({
+      {uuidSegment(0), longLongSegment(-5, 1), uuidSegment(2)},
+      detailsSegments("unit=mm;axis=x", 3),
+      {longLongSegment(300, 4), uuidSegment(5), doubleSegment(0.1, 6), unsignedShortSegment(7, 7),
+       boolSegment(8)},
+  });
+  truncationSweep<Object>(written, before, segments, fields);
+  writeFailureSweep(written, segments);
+}
+
+}  // namespace

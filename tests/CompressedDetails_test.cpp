@@ -1,0 +1,223 @@
+// The compressed details that CharacteristicValueDataDO and MeasurementDataDO share: stored
+// form, lazy fetch through the loader, the options cache, and hostile stored bytes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/MeasurementDataDO.h"
+#include "libs/utilities/archive/DataObjectException.h"
+#include "platform/CompressionGZip.h"
+#include "tests/support/TestStreams.h"
+
+namespace {
+
+// One loader for every test: it counts its calls and returns whatever the test put up.
+int loaderCalls = 0;
+long long lastReference = 0;
+std::vector<unsigned char> loaderResult;
+std::vector<unsigned char> countingLoader(long long reference) {
+  ++loaderCalls;
+  lastReference = reference;
+  return loaderResult;
+}
+
+std::vector<unsigned char> storedForm(const std::string& text) {
+  MeasurementDataDO holder;
+  holder.setMeasurementDataDetails(text);
+  return holder.getCompressedMeasurementDataDetails();
+}
+
+struct CharacteristicValueAccess {
+  using Object = CharacteristicValueDataDO;
+  static constexpr const char* kFile = "CharacteristicValueDataDO";
+  static constexpr int kLine = 221;
+  static std::string text(const Object& o) { return o.getCharacteristicValueDataDetails(); }
+  static void setText(Object& o, const std::string& t) { o.setCharacteristicValueDataDetails(t); }
+  static std::vector<unsigned char>& stored(Object& o) {
+    return o.getCompressedCharacteristicValueDataDetails();
+  }
+  static void setStored(Object& o, const std::vector<unsigned char>& b) {
+    o.setCompressedCharacteristicValueDataDetails(b);
+  }
+  static void setReference(Object& o, long long r) {
+    o.SetExternalReferenceCharacteristicValueDataDetails(r);
+  }
+  static const Options& options(const Object& o) {
+    return o.getCharacteristicValueDataDetailsOptions();
+  }
+  static void clearOptions(const Object& o) { o.clearCharacteristicValueDataDetailsOptions(); }
+  // The bytes written before the details slot: CurrentUuid, time stamp 0, configuration.
+  static constexpr std::size_t kBytesBeforeDetails = 16 + 2 + 16;
+};
+
+struct MeasurementAccess {
+  using Object = MeasurementDataDO;
+  static constexpr const char* kFile = "MeasurementDataDO";
+  static constexpr int kLine = 219;
+  static std::string text(const Object& o) { return o.getMeasurementDataDetails(); }
+  static void setText(Object& o, const std::string& t) { o.setMeasurementDataDetails(t); }
+  static std::vector<unsigned char>& stored(Object& o) {
+    return o.getCompressedMeasurementDataDetails();
+  }
+  static void setStored(Object& o, const std::vector<unsigned char>& b) {
+    o.setCompressedMeasurementDataDetails(b);
+  }
+  static void setReference(Object& o, long long r) {
+    o.SetExternalReferenceMeasurementDataDetails(r);
+  }
+  static const Options& options(const Object& o) { return o.getMeasurementDataDetailsOptions(); }
+  static void clearOptions(const Object& o) { o.clearMeasurementDataDetailsOptions(); }
+  static constexpr std::size_t kBytesBeforeDetails = 16 + 2 + 16;
+};
+
+template <class Access>
+class CompressedDetailsTest : public ::testing::Test {
+ protected:
+  using Object = typename Access::Object;
+  void SetUp() override {
+    loaderCalls = 0;
+    loaderResult.clear();
+  }
+};
+
+using Classes = ::testing::Types<CharacteristicValueAccess, MeasurementAccess>;
+TYPED_TEST_SUITE(CompressedDetailsTest, Classes);
+
+TYPED_TEST(CompressedDetailsTest, StoredFormIsTheLengthThenAGzipStream) {
+  using A = TypeParam;
+  typename A::Object object;
+  A::setText(object, std::string(300, 'd'));
+  const std::vector<unsigned char>& stored = A::stored(object);
+  ASSERT_GT(stored.size(), 6u);
+  EXPECT_EQ("2C 01 00 00 1F 8B",
+            testing_support::hex(std::string(stored.begin(), stored.begin() + 6)));
+  EXPECT_EQ(std::string(300, 'd'), A::text(object));
+
+  A::setText(object, std::string("cut\0here", 8));
+  EXPECT_EQ("cut", A::text(object));
+  A::setText(object, "");
+  EXPECT_TRUE(A::stored(object).empty());
+  EXPECT_EQ("", A::text(object));
+}
+
+TYPED_TEST(CompressedDetailsTest, LoaderIsAskedOnlyWhileNothingIsHeld) {
+  using A = TypeParam;
+  typename A::Object object;
+  object.externalReferenceLoader = &countingLoader;
+  loaderResult = storedForm("fetched=1");
+
+  EXPECT_EQ("", A::text(object)) << "reference -1: nothing to fetch";
+  EXPECT_EQ(0, loaderCalls);
+
+  A::setReference(object, 42);
+  EXPECT_EQ("fetched=1", A::text(object));
+  EXPECT_EQ("fetched=1", A::text(object));
+  EXPECT_EQ(1, loaderCalls) << "the fetched bytes stay in the object";
+  EXPECT_EQ(42, lastReference);
+  EXPECT_EQ(loaderResult, A::stored(object));
+
+  A::setText(object, "");
+  EXPECT_EQ("fetched=1", A::text(object)) << "the empty text keeps the reference";
+  EXPECT_EQ(2, loaderCalls);
+
+  loaderResult.clear();
+  A::setText(object, "");
+  A::text(object);
+  A::text(object);
+  EXPECT_EQ(4, loaderCalls) << "a loader that returns nothing is asked every time";
+
+  A::setText(object, "held");
+  EXPECT_EQ("held", A::text(object));
+  EXPECT_EQ(4, loaderCalls) << "held bytes are never replaced by the loader";
+
+  typename A::Object noLoader;
+  A::setReference(noLoader, 42);
+  EXPECT_EQ("", A::text(noLoader));
+}
+
+TYPED_TEST(CompressedDetailsTest, OptionsAreCachedUntilDropped) {
+  using A = TypeParam;
+  typename A::Object object;
+  A::setText(object, "a=1;b=2");
+  const Options* first = &A::options(object);
+  EXPECT_EQ("1", first->getString("a"));
+  EXPECT_EQ(first, &A::options(object));
+
+  A::setStored(object, storedForm("a=9"));
+  EXPECT_EQ("1", A::options(object).getString("a")) << "setting stored bytes keeps the cache";
+  Archive archive;
+  archive << object;
+  archive >> object;
+  EXPECT_EQ("1", A::options(object).getString("a")) << "reading keeps the cache";
+
+  A::clearOptions(object);
+  EXPECT_EQ("9", A::options(object).getString("a"));
+  A::setText(object, "a=3");
+  EXPECT_EQ("3", A::options(object).getString("a"));
+
+  typename A::Object copy(object);
+  EXPECT_EQ("3", A::options(copy).getString("a"));
+  EXPECT_NE(&A::options(copy), &A::options(object)) << "each object parses for itself";
+  A::setText(copy, "a=4");
+  copy = object;
+  EXPECT_EQ("3", A::options(copy).getString("a")) << "assignment drops the target's cache";
+  EXPECT_EQ(object.externalReferenceLoader, copy.externalReferenceLoader);
+}
+
+TYPED_TEST(CompressedDetailsTest, HostileStoredBytesEndInADatabaseError) {
+  using A = TypeParam;
+  const std::string text = "measurement details, long enough to compress somewhat";
+  const std::vector<unsigned char> good = storedForm(text);
+  auto withLength = [&](unsigned length) {
+    std::vector<unsigned char> bytes = good;
+    for (int i = 0; i < 4; ++i)
+      bytes[i] = static_cast<unsigned char>(length >> (8 * i));
+    return bytes;
+  };
+  std::vector<unsigned char> flipped = good;
+  flipped[good.size() / 2] ^= 0x40;
+  const struct {
+    const char* label;
+    std::vector<unsigned char> stored;
+  } cases[] = {
+      {"shorter than the header", {0x05, 0x00, 0x00}},
+      {"header only", {0x05, 0x00, 0x00, 0x00}},
+      {"4 GiB recorded", withLength(0xFFFFFFFFu)},
+      {"2 GiB recorded", withLength(0x7FFFFFFFu)},
+      {"more than the stream can expand to", withLength(static_cast<unsigned>(good.size()) * 1100)},
+      {"one byte more than the stream holds", withLength(static_cast<unsigned>(text.size()) + 1)},
+      {"one byte less than the stream holds", withLength(static_cast<unsigned>(text.size()) - 1)},
+      {"truncated stream", std::vector<unsigned char>(good.begin(), good.end() - 3)},
+      {"corrupt stream", flipped},
+      {"garbage", std::vector<unsigned char>(64, 0xA5)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    typename A::Object object;
+    A::setStored(object, c.stored);
+    try {
+      A::text(object);
+      ADD_FAILURE() << "decompressed";
+    } catch (const DataObjectException& e) {
+      EXPECT_STREQ(A::kFile, e.getFile());
+      EXPECT_EQ(A::kLine, e.getLine());
+      ASSERT_NE(nullptr, e.getRootCause());
+      EXPECT_NE(nullptr, dynamic_cast<const CompressionException*>(e.getRootCause()));
+      EXPECT_EQ(
+          std::string("Database error: deactivate all. Reason: ") + e.getRootCause()->Reason(),
+          e.Reason());
+    }
+    EXPECT_EQ(c.stored, A::stored(object)) << "the stored bytes stay as they were";
+    EXPECT_EQ("Error converting object to string", object.ToString());
+    EXPECT_THROW(object.isIdentical(object), DataObjectException);
+
+    Archive archive;
+    EXPECT_THROW(archive << object, DataObjectException);
+    EXPECT_EQ(A::kBytesBeforeDetails, archive.str().size())
+        << "the fields before the details are written";
+  }
+}
+
+}  // namespace
