@@ -210,6 +210,8 @@ TYPED_TEST(CompressedDetailsTest, HostileStoredBytesEndInADatabaseError) {
           e.Reason());
     }
     EXPECT_EQ(c.stored, A::stored(object)) << "the stored bytes stay as they were";
+    EXPECT_THROW(A::options(object), DataObjectException);
+    EXPECT_EQ(0u, A::options(object).size()) << "the unparsed options stay cached";
     EXPECT_EQ("Error converting object to string", object.ToString());
     EXPECT_THROW(object.isIdentical(object), DataObjectException);
 
