@@ -9,6 +9,7 @@
 #include "dataobjects/MeasurementDataDO.h"
 #include "platform/Uuid.h"
 #include "tests/support/ArchiveSweep.h"
+#include "tests/support/IdentityTable.h"
 
 namespace {
 
@@ -46,38 +47,28 @@ TEST(MeasurementDataDO, DefaultAndFullObjectsRender) {
 }
 
 TEST(MeasurementDataDO, IdentityComparesEveryFieldButTheReferences) {
-  const struct {
-    const char* label;
-    std::function<void(Object&)> change;
-    bool identical;
-  } cases[] = {
-      {"details reference", [](Object& o) { o.SetExternalReferenceMeasurementDataDetails(4); },
-       true},
-      {"blob reference", [](Object& o) { o.SetExternalReferenceBinaryData(5); }, true},
-      {"same details, stored anew",
-       [](Object& o) { o.setMeasurementDataDetails("rate=25600;channels=2"); }, true},
-      {"one blob byte",
-       [](Object& o) {
-         Blob b = o.getBinaryData();
-         b[1000] ^= 1;
-         o.setBinaryData(b);
-       },
-       false},
-      {"blob length", [](Object& o) { o.setBinaryData(Blob(1023, 0x5A)); }, false},
-      {"details", [](Object& o) { o.setMeasurementDataDetails("rate=1"); }, false},
-      {"time stamp", [](Object& o) { o.setMeasurementTimeStamp(0); }, false},
-      {"configuration", [](Object& o) { o.setMeasurementConfig(UuidEntryDO()); }, false},
-      {"job", [](Object& o) { o.setJobData(UuidEntryDO()); }, false},
-      {"flag", [](Object& o) { o.setSavedByAlarmStatusChange(true); }, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    const Object a = sample();
-    Object b = sample();
-    c.change(b);
-    EXPECT_EQ(c.identical, a.isIdentical(b));
-    EXPECT_TRUE(a == b);
-  }
+  testing_support::expectIdentity<Object>(
+      sample(),
+      {
+          {"details reference", [](Object& o) { o.SetExternalReferenceMeasurementDataDetails(4); },
+           true},
+          {"blob reference", [](Object& o) { o.SetExternalReferenceBinaryData(5); }, true},
+          {"same details, stored anew",
+           [](Object& o) { o.setMeasurementDataDetails("rate=25600;channels=2"); }, true},
+          {"one blob byte",
+           [](Object& o) {
+             Blob b = o.getBinaryData();
+             b[1000] ^= 1;
+             o.setBinaryData(b);
+           },
+           false},
+          {"blob length", [](Object& o) { o.setBinaryData(Blob(1023, 0x5A)); }, false},
+          {"details", [](Object& o) { o.setMeasurementDataDetails("rate=1"); }, false},
+          {"time stamp", [](Object& o) { o.setMeasurementTimeStamp(0); }, false},
+          {"configuration", [](Object& o) { o.setMeasurementConfig(UuidEntryDO()); }, false},
+          {"job", [](Object& o) { o.setJobData(UuidEntryDO()); }, false},
+          {"flag", [](Object& o) { o.setSavedByAlarmStatusChange(true); }, false},
+      });
 }
 
 TEST(MeasurementDataDO, CopiesTakeStoredBytesBlobReferencesAndLoader) {

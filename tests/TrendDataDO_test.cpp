@@ -9,6 +9,7 @@
 #include "dataobjects/TrendDataDO.h"
 #include "platform/Uuid.h"
 #include "tests/support/ArchiveSweep.h"
+#include "tests/support/IdentityTable.h"
 
 namespace {
 
@@ -49,34 +50,25 @@ TEST(TrendDataDO, DefaultAndFullObjectsRender) {
 }
 
 TEST(TrendDataDO, IdentityComparesEveryFieldButTheReference) {
-  const struct {
-    const char* label;
-    std::function<void(Object&)> change;
-    bool identical;
-  } cases[] = {
-      {"external reference", [](Object& o) { o.SetExternalReferenceData(3); }, true},
-      {"one data byte",
-       [](Object& o) {
-         o.setData(Blob{1, 2, 4});
-       },
-       false},
-      {"sample count", [](Object& o) { o.setNumSamples(6); }, false},
-      {"details", [](Object& o) { o.setTrendDataDetails("interval=30"); }, false},
-      {"closed", [](Object& o) { o.setClosed(false); }, false},
-      {"first time stamp", [](Object& o) { o.setFirstTimeStamp(0); }, false},
-      {"last time stamp", [](Object& o) { o.setLastTimeStamp(0); }, false},
-      {"configuration", [](Object& o) { o.setCharacteristicValueConfig(UuidEntryDO()); }, false},
-      {"base uuid", [](Object& o) { o.setCharacteristicValueConfigBaseUuid(UuidEntryDO()); },
-       false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    const Object a = sample();
-    Object b = sample();
-    c.change(b);
-    EXPECT_EQ(c.identical, a.isIdentical(b));
-    EXPECT_TRUE(a == b);
-  }
+  testing_support::expectIdentity<Object>(
+      sample(),
+      {
+          {"external reference", [](Object& o) { o.SetExternalReferenceData(3); }, true},
+          {"one data byte",
+           [](Object& o) {
+             o.setData(Blob{1, 2, 4});
+           },
+           false},
+          {"sample count", [](Object& o) { o.setNumSamples(6); }, false},
+          {"details", [](Object& o) { o.setTrendDataDetails("interval=30"); }, false},
+          {"closed", [](Object& o) { o.setClosed(false); }, false},
+          {"first time stamp", [](Object& o) { o.setFirstTimeStamp(0); }, false},
+          {"last time stamp", [](Object& o) { o.setLastTimeStamp(0); }, false},
+          {"configuration", [](Object& o) { o.setCharacteristicValueConfig(UuidEntryDO()); },
+           false},
+          {"base uuid", [](Object& o) { o.setCharacteristicValueConfigBaseUuid(UuidEntryDO()); },
+           false},
+      });
 }
 
 TEST(TrendDataDO, OptionsCacheLivesUntilTheTextIsSetClearedOrCopiedOver) {
