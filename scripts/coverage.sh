@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Line and branch coverage of the library code (platform/, libs/, dataobjects/) over the test
+# suite, printed by gcovr. Fails when line coverage is below the threshold (default 95).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+threshold=${COVERAGE_THRESHOLD:-95}
+scripts/install-deps.sh gcovr
+cmake -S . -B build/coverage -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_COVERAGE=ON >/dev/null
+cmake --build build/coverage --parallel "$(nproc)"
+find build/coverage -name '*.gcda' -delete
+ctest --test-dir build/coverage --parallel "$(nproc)" >/dev/null
+filters=(--filter 'platform/' --filter 'libs/' --filter 'dataobjects/')
+gcovr --root . --object-directory build/coverage "${filters[@]}" \
+  --exclude-throw-branches --exclude-unreachable-branches --txt-metric branch --print-summary \
+  --txt build/coverage/branches.txt >/dev/null
+gcovr --root . --object-directory build/coverage "${filters[@]}" \
+  --exclude-throw-branches --exclude-unreachable-branches --print-summary \
+  --fail-under-line "$threshold"

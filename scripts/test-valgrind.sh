@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs every test binary under valgrind memcheck: any error or leak fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh valgrind
+cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/valgrind --parallel "$(nproc)"
+status=0
+for test in build/valgrind/tests/*_test; do
+  echo "== valgrind $test"
+  valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect,possible \
+    --errors-for-leak-kinds=definite,indirect,possible "$test" --gtest_brief=1 || status=1
+done
+exit $status
