@@ -93,7 +93,8 @@ TEST(CharacteristicValueDataDO, ArchiveRoundTripsAndFailsFieldByField) {
   for (int i = 0; i < 200; ++i) {
     Object original(
         UuidEntryDO(Uuid::generate()), static_cast<long long>(random()),
-        UuidEntryDO(Uuid::generate()), std::string(random() % 300, static_cast<char>('a' + i % 26)),
+        UuidEntryDO(Uuid::generate()),
+        std::string(static_cast<std::size_t>(random() % 300), static_cast<char>('a' + i % 26)),
         UuidEntryDO(Uuid::generate()), std::ldexp(double(random() % 1000) - 500, i % 80 - 40),
         static_cast<unsigned short>(random()), random() % 2 == 0);
     original.SetExternalReferenceCharacteristicValueDataDetails(static_cast<long long>(random()));

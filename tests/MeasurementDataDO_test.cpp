@@ -106,11 +106,12 @@ TEST(MeasurementDataDO, ArchiveRoundTripsAndFailsFieldByField) {
   using namespace testing_support;
   std::mt19937_64 random(5);
   for (int i = 0; i < 200; ++i) {
-    Blob blob(random() % 2000);
+    Blob blob(static_cast<std::size_t>(random() % 2000));
     for (unsigned char& b : blob)
       b = static_cast<unsigned char>(random());
     Object original(UuidEntryDO(Uuid::generate()), static_cast<long long>(random()),
-                    UuidEntryDO(Uuid::generate()), std::string(random() % 50, 'k'), blob,
+                    UuidEntryDO(Uuid::generate()),
+                    std::string(static_cast<std::size_t>(random() % 50), 'k'), blob,
                     UuidEntryDO(Uuid::generate()), random() % 2 == 0);
     original.SetExternalReferenceBinaryData(static_cast<long long>(random()));
     Object back;

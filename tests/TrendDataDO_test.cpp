@@ -112,13 +112,14 @@ TEST(TrendDataDO, ArchiveRoundTripsAndFailsFieldByField) {
   using namespace testing_support;
   std::mt19937_64 random(9);
   for (int i = 0; i < 200; ++i) {
-    Blob data(random() % 500);
+    Blob data(static_cast<std::size_t>(random() % 500));
     for (unsigned char& b : data)
       b = static_cast<unsigned char>(random());
     Object original(UuidEntryDO(Uuid::generate()), UuidEntryDO(Uuid::generate()),
                     UuidEntryDO(Uuid::generate()), random() % 2 == 0,
                     static_cast<long long>(random()), -static_cast<long long>(random() >> 1),
-                    std::string(random() % 40, 'z'), static_cast<unsigned int>(random()), data);
+                    std::string(static_cast<std::size_t>(random() % 40), 'z'),
+                    static_cast<unsigned int>(random()), data);
     original.SetExternalReferenceData(static_cast<long long>(random() % 3) - 1);
     Object back;
     Archive archive;
