@@ -1,0 +1,124 @@
+// The golden archives under tests/data: each decodes to the object it describes, and that
+// object, and the one built in the test, encode to exactly the same bytes again.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/JobDataDO.h"
+#include "dataobjects/MeasurementDataDO.h"
+#include "dataobjects/TrendDataDO.h"
+#include "tests/support/TestStreams.h"
+
+namespace {
+
+using testing_support::hex;
+namespace fs = std::filesystem;
+const fs::path kDataDir = DATAOBJECTS_TEST_DATA_DIR;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+// The bytes the description lists: every line that is not a '#' comment, in hex.
+std::string describedBytes(const fs::path& path) {
+  std::istringstream lines(readFile(path));
+  std::string line, hexText;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line[0] != '#') hexText += line + " ";
+  }
+  return testing_support::bytes(hexText);
+}
+
+template <class T>
+void expectGolden(const std::string& bytes, const T& expected) {
+  Archive input(bytes);
+  T decoded;
+  input >> decoded;
+  EXPECT_EQ(EOF, input.peek()) << "every byte belongs to the object";
+  EXPECT_EQ(expected.ToString(), decoded.ToString());
+  EXPECT_EQ(expected.ToString().find("nan") == std::string::npos, decoded.isIdentical(expected));
+  Archive again, fromExpected;
+  again << decoded;
+  fromExpected << expected;
+  EXPECT_EQ(hex(bytes), hex(again.str())) << "re-encoded";
+  EXPECT_EQ(hex(bytes), hex(fromExpected.str())) << "encoded from the expected object";
+}
+
+UuidEntryDO entry(const char* text) {
+  return UuidEntryDO(Uuid::fromString(text));
+}
+const UuidEntryDO kA = entry("11111111-2222-4333-8444-555555555555");
+const UuidEntryDO kB = entry("22222222-0000-4000-8000-000000000002");
+const UuidEntryDO kC = entry("33333333-0000-4000-8000-000000000003");
+using Blob = std::vector<unsigned char>;
+
+std::map<std::string, std::function<void(const std::string&)>> goldenExpectations() {
+  std::map<std::string, std::function<void(const std::string&)>> all;
+  auto add = [&all](const char* name, auto makeExpected) {
+    all[name] = [makeExpected](const std::string& bytes) { expectGolden(bytes, makeExpected()); };
+  };
+  add("JobDataDO-default", [] { return JobDataDO(); });
+  add("JobDataDO-full", [] {
+    return JobDataDO(entry("00112233-4455-6677-8899-aabbccddeeff"), -1733400000000LL,
+                     entry("ffeeddcc-bbaa-9988-7766-554433221100"));
+  });
+  add("CharacteristicValueDataDO-default", [] { return CharacteristicValueDataDO(); });
+  add("CharacteristicValueDataDO-full", [] {
+    CharacteristicValueDataDO o(kA, 1733400000000LL, kB, "unit=mm;axis=x", kC, 0.1, 513, true);
+    o.SetExternalReferenceCharacteristicValueDataDetails(4711);
+    return o;
+  });
+  add("CharacteristicValueDataDO-specials", [] {
+    return CharacteristicValueDataDO(entry("ffffffff-ffff-ffff-ffff-ffffffffffff"),
+                                     std::numeric_limits<long long>::min(), UuidEntryDO(), "",
+                                     UuidEntryDO(), std::nan(""), 65535, false);
+  });
+  add("MeasurementDataDO-default", [] { return MeasurementDataDO(); });
+  add("MeasurementDataDO-full", [] {
+    MeasurementDataDO o(kA, 1733400000000LL, kB, "rate=25600",
+                        Blob{0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF, 0x10, 0x20}, kC, true);
+    o.SetExternalReferenceBinaryData(std::numeric_limits<long long>::max());
+    return o;
+  });
+  add("TrendDataDO-default", [] { return TrendDataDO(); });
+  add("TrendDataDO-full", [] {
+    TrendDataDO o(kA, kB, kC, true, -100, 200, "interval=60", 70000, Blob{1, 2, 3});
+    o.SetExternalReferenceData(0);
+    return o;
+  });
+  return all;
+}
+
+TEST(GoldenArchives, EveryFileDecodesToItsObjectAndReencodesByteForByte) {
+  const auto expectations = goldenExpectations();
+  std::size_t checked = 0;
+  for (const auto& file : fs::directory_iterator(kDataDir)) {
+    if (file.path().extension() != ".bin") continue;
+    const std::string name = file.path().stem().string();
+    SCOPED_TRACE(name);
+    const std::string bytes = readFile(file.path());
+    EXPECT_EQ(hex(describedBytes(fs::path(file.path()).replace_extension(".txt"))), hex(bytes))
+        << "the archive differs from its description";
+    const auto expectation = expectations.find(name);
+    if (expectation == expectations.end()) {
+      ADD_FAILURE() << "no expected object for " << name;
+      continue;
+    }
+    expectation->second(bytes);
+    ++checked;
+  }
+  EXPECT_EQ(expectations.size(), checked) << "a golden archive is missing";
+}
+
+}  // namespace
