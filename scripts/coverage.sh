@@ -10,9 +10,8 @@ cmake --build build/coverage --parallel "$(nproc)"
 find build/coverage -name '*.gcda' -delete
 ctest --test-dir build/coverage --parallel "$(nproc)" >/dev/null
 filters=(--filter 'platform/' --filter 'libs/' --filter 'dataobjects/')
-gcovr --root . --object-directory build/coverage "${filters[@]}" \
-  --exclude-throw-branches --exclude-unreachable-branches --txt-metric branch --print-summary \
-  --txt build/coverage/branches.txt >/dev/null
-gcovr --root . --object-directory build/coverage "${filters[@]}" \
-  --exclude-throw-branches --exclude-unreachable-branches --print-summary \
-  --fail-under-line "$threshold"
+common=(--root . --object-directory build/coverage "${filters[@]}" --exclude-throw-branches
+  --exclude-unreachable-branches)
+gcovr "${common[@]}" --branches --txt build/coverage/branches.txt
+# Per-file lines with the uncovered line numbers, then the totals of lines and branches.
+gcovr "${common[@]}" --print-summary --fail-under-line "$threshold"
