@@ -408,7 +408,7 @@ TEST(AlarmDataDO, RandomObjectsRoundTrip) {
   std::mt19937_64 random(5);
   AlarmDataDO target = sample(9);
   for (int i = 0; i < 500; ++i) {
-    std::string modes(random() % 300, ' ');
+    std::string modes(static_cast<std::size_t>(random() % 300), ' ');
     for (char& c : modes)
       c = static_cast<char>(1 + random() % 255);
     const auto u16 = [&] { return static_cast<unsigned short>(random()); };
