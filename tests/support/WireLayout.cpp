@@ -82,4 +82,14 @@ const WireLayout::Stretch& WireLayout::at(std::size_t offset) const {
   throw std::out_of_range("offset beyond the layout");
 }
 
+void WireLayout::expectWriteFailures(const std::function<void(Archive&)>& write) const {
+  for (std::size_t limit = 0; limit < bytes_.size(); ++limit) {
+    SCOPED_TRACE("sink limit " + std::to_string(limit));
+    LimitedSink sink(limit);
+    Archive archive(&sink);
+    expectThrows([&] { write(archive); }, at(limit).write);
+    EXPECT_EQ(hex(bytes_.substr(0, limit)), hex(sink.written()));
+  }
+}
+
 }  // namespace testing_support

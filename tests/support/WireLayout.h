@@ -5,9 +5,11 @@
 #define TESTS_SUPPORT_WIRELAYOUT_H
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/Archive.h"
 #include "platform/UuidEntryDO.h"
 #include "tests/support/TestStreams.h"
 
@@ -37,6 +39,10 @@ class WireLayout {
   const std::string& bytes() const { return bytes_; }
   // The stretch that holds byte `offset`; offset must be below bytes().size().
   const Stretch& at(std::size_t offset) const;
+
+  // Runs `write` on sinks that fill after each possible byte count: every run must throw what
+  // the stretch at that count names and leave exactly the bytes before it.
+  void expectWriteFailures(const std::function<void(Archive&)>& write) const;
 
  private:
   WireLayout& append(int field, const std::string& encoded, const ExpectedFailure& read,
