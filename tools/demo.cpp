@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
 #include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"
@@ -72,5 +75,17 @@ int main() {
                               entry("c0ffee00-1234-4abc-8def-001122334455"), true, 1733400000000LL,
                               1733403600000LL, "interval=60;aggregate=max", 60,
                               std::vector<unsigned char>(240, 0x11)));
+  ok &=
+      roundTrip("CharacteristicValueDataMeasurementDataMapDO",
+                CharacteristicValueDataMeasurementDataMapDO(
+                    entry("3b9e0c7d-1f2a-4c5e-8d6b-7a0f9e8d7c6b"), UuidEntryDO(Uuid::generate())));
+  // The alarm map index is set, the learning-mode text too; no time signal has been saved yet.
+  ok &= roundTrip("AlarmDataDO",
+                  AlarmDataDO(entry("9c2d4e6f-8a1b-4c3d-9e5f-0a1b2c3d4e5f"), 1733400000000LL, 4.73,
+                              2, 11, 1, false, true, "X=3;Y=5", false, 3.5, 4.2, 6.0, 12, false,
+                              true, UuidEntryDO(), true, 1733399400000LL));
+  ok &= roundTrip("AlarmLearningValuesDO",
+                  AlarmLearningValuesDO(entry("9c2d4e6f-8a1b-4c3d-9e5f-0a1b2c3d4e5f"), 3, 5, 4,
+                                        {0x40, 0x12, 0x66, 0x66, 0x40, 0x13, 0x33, 0x33}));
   return ok ? 0 : 1;
 }

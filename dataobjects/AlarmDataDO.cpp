@@ -1,0 +1,256 @@
+#include "dataobjects/AlarmDataDO.h"
+
+#include "dataobjects/ArchiveFields.h"
+#include "dataobjects/KeyCompare.h"
+#include "dataobjects/ObjectText.h"
+#include "libs/utilities/archive/DataObjectException.h"
+#include "libs/utilities/archive/ExceptionFactory.h"
+
+namespace {
+
+constexpr const char kPrefix[] = "AlarmData";
+
+// What a getter throws from `line` when its field `element` is null.
+DataObjectException nullAccess(const char* element, int line) {
+  return ExceptionFactory("AlarmDataDO", line)
+      .createException<DataObjectException>("Accessing element %s with null value.", element);
+}
+
+// Two nullable fields agree when both are null, or both are set and hold the same value.
+bool sameNullable(bool isNull, bool otherIsNull, bool sameValue) {
+  return isNull == otherIsNull && (isNull || sameValue);
+}
+
+}  // namespace
+
+AlarmDataDO::Id::Id() {
+  init();
+}
+AlarmDataDO::Id::Id(const Id& other) {
+  copy(other);
+}
+AlarmDataDO::Id::Id(const UuidEntryDO& characteristicValueConfig) {
+  setCharacteristicValueConfig(characteristicValueConfig);
+}
+AlarmDataDO::Id::~Id() = default;
+
+AlarmDataDO::Id& AlarmDataDO::Id::operator=(const Id& other) {
+  copy(other);
+  return *this;
+}
+
+void AlarmDataDO::Id::init() {}
+void AlarmDataDO::Id::copy(const Id& other) {
+  CharacteristicValueConfig = other.CharacteristicValueConfig;
+}
+
+bool AlarmDataDO::Id::operator<(const Id& other) const {
+  return key_compare::keyLess(std::tie(CharacteristicValueConfig),
+                              std::tie(other.CharacteristicValueConfig));
+}
+bool AlarmDataDO::Id::operator>(const Id& other) const {
+  return key_compare::keyGreater(std::tie(CharacteristicValueConfig),
+                                 std::tie(other.CharacteristicValueConfig));
+}
+bool AlarmDataDO::Id::isEqual(const Id& other) const {
+  return key_compare::keyEqual(std::tie(CharacteristicValueConfig),
+                               std::tie(other.CharacteristicValueConfig));
+}
+
+std::string AlarmDataDO::Id::ToString() const {
+  return ObjectText::keyText(kPrefix, CharacteristicValueConfig);
+}
+
+Archive& operator<<(Archive& archive, const AlarmDataDO::Id& id) {
+  return archive_fields::writeAll(archive, id.getCharacteristicValueConfig());
+}
+Archive& operator>>(Archive& archive, AlarmDataDO::Id& id) {
+  return archive_fields::readAll(archive, id.CharacteristicValueConfig);
+}
+
+AlarmDataDO::AlarmDataDO() {
+  init();
+}
+
+AlarmDataDO::AlarmDataDO(const AlarmDataDO& other) : BaseDataObject(other) {
+  init();
+  copy(other);
+}
+
+AlarmDataDO::AlarmDataDO(const UuidEntryDO& characteristicValueConfig,
+                         const long long& lastMeasurementTime, const double& currentValue,
+                         const unsigned short& mainAlarmCount, const unsigned short& preAlarmCount,
+                         const unsigned short& alarmType, const bool& learningModeActive,
+                         const bool& isTriggerValidator, const std::string& learningModeActives,
+                         bool learningModeActivesIsNull, const double& currentLowerPreAlarmLevel,
+                         const double& currentPreAlarmLevel, const double& currentMainAlarmLevel,
+                         const unsigned short& currentAlarmMapIndex,
+                         bool currentAlarmMapIndexIsNull, const bool& active,
+                         const UuidEntryDO& latestSavedTimeSignal, bool latestSavedTimeSignalIsNull,
+                         const long long& alarmStateSince) {
+  setCharacteristicValueConfig(characteristicValueConfig);
+  setLastMeasurementTime(lastMeasurementTime);
+  setCurrentValue(currentValue);
+  setMainAlarmCount(mainAlarmCount);
+  setPreAlarmCount(preAlarmCount);
+  setAlarmType(alarmType);
+  setLearningModeActive(learningModeActive);
+  setIsTriggerValidator(isTriggerValidator);
+  setLearningModeActives(learningModeActives);
+  setLearningModeActivesIsNull(learningModeActivesIsNull);
+  setCurrentLowerPreAlarmLevel(currentLowerPreAlarmLevel);
+  setCurrentPreAlarmLevel(currentPreAlarmLevel);
+  setCurrentMainAlarmLevel(currentMainAlarmLevel);
+  setCurrentAlarmMapIndex(currentAlarmMapIndex);
+  setCurrentAlarmMapIndexIsNull(currentAlarmMapIndexIsNull);
+  setActive(active);
+  setLatestSavedTimeSignal(latestSavedTimeSignal);
+  setLatestSavedTimeSignalIsNull(latestSavedTimeSignalIsNull);
+  setAlarmStateSince(alarmStateSince);
+}
+
+AlarmDataDO::~AlarmDataDO() = default;
+
+AlarmDataDO& AlarmDataDO::operator=(const AlarmDataDO& other) {
+  copy(other);
+  return *this;
+}
+
+void AlarmDataDO::init() {
+  LastMeasurementTime = 0;
+  CurrentValue = 0.0;
+  MainAlarmCount = 0;
+  PreAlarmCount = 0;
+  AlarmType = 0;
+  LearningModeActive = false;
+  IsTriggerValidator = false;
+  LearningModeActivesIsNull = true;
+  LearningModeActives.clear();
+  CurrentLowerPreAlarmLevel = 0.0;
+  CurrentPreAlarmLevel = 0.0;
+  CurrentMainAlarmLevel = 0.0;
+  CurrentAlarmMapIndexIsNull = true;
+  CurrentAlarmMapIndex = 0;
+  Active = false;
+  LatestSavedTimeSignalIsNull = true;
+  AlarmStateSince = 0;
+}
+
+void AlarmDataDO::copy(const AlarmDataDO& other) {
+  copyBase(other);
+  CharacteristicValueConfig = other.CharacteristicValueConfig;
+  LastMeasurementTime = other.LastMeasurementTime;
+  CurrentValue = other.CurrentValue;
+  MainAlarmCount = other.MainAlarmCount;
+  PreAlarmCount = other.PreAlarmCount;
+  AlarmType = other.AlarmType;
+  LearningModeActive = other.LearningModeActive;
+  IsTriggerValidator = other.IsTriggerValidator;
+  LearningModeActivesIsNull = other.LearningModeActivesIsNull;
+  LearningModeActives = other.LearningModeActives;
+  CurrentLowerPreAlarmLevel = other.CurrentLowerPreAlarmLevel;
+  CurrentPreAlarmLevel = other.CurrentPreAlarmLevel;
+  CurrentMainAlarmLevel = other.CurrentMainAlarmLevel;
+  CurrentAlarmMapIndexIsNull = other.CurrentAlarmMapIndexIsNull;
+  CurrentAlarmMapIndex = other.CurrentAlarmMapIndex;
+  Active = other.Active;
+  LatestSavedTimeSignalIsNull = other.LatestSavedTimeSignalIsNull;
+  LatestSavedTimeSignal = other.LatestSavedTimeSignal;
+  AlarmStateSince = other.AlarmStateSince;
+}
+
+const std::string& AlarmDataDO::getLearningModeActives() const {
+  if (LearningModeActivesIsNull) throw nullAccess("AlarmData.LearningModeActives", 264);
+  return LearningModeActives;
+}
+
+const unsigned short& AlarmDataDO::getCurrentAlarmMapIndex() const {
+  if (CurrentAlarmMapIndexIsNull) throw nullAccess("AlarmData.CurrentAlarmMapIndex", 308);
+  return CurrentAlarmMapIndex;
+}
+
+const UuidEntryDO& AlarmDataDO::getLatestSavedTimeSignal() const {
+  if (LatestSavedTimeSignalIsNull) throw nullAccess("AlarmData.LatestSavedTimeSignal", 336);
+  return LatestSavedTimeSignal;
+}
+
+AlarmDataDO::Id AlarmDataDO::getDataObjectId() const {
+  return Id(CharacteristicValueConfig);
+}
+
+bool AlarmDataDO::isEqual(const AlarmDataDO& other) const {
+  return key_compare::keyEqual(std::tie(CharacteristicValueConfig),
+                               std::tie(other.CharacteristicValueConfig));
+}
+
+bool AlarmDataDO::isIdentical(const AlarmDataDO& other) const {
+  return key_compare::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
+         LastMeasurementTime == other.LastMeasurementTime && CurrentValue == other.CurrentValue &&
+         MainAlarmCount == other.MainAlarmCount && PreAlarmCount == other.PreAlarmCount &&
+         AlarmType == other.AlarmType && LearningModeActive == other.LearningModeActive &&
+         IsTriggerValidator == other.IsTriggerValidator &&
+         sameNullable(LearningModeActivesIsNull, other.LearningModeActivesIsNull,
+                      LearningModeActives == other.LearningModeActives) &&
+         CurrentLowerPreAlarmLevel == other.CurrentLowerPreAlarmLevel &&
+         CurrentPreAlarmLevel == other.CurrentPreAlarmLevel &&
+         CurrentMainAlarmLevel == other.CurrentMainAlarmLevel &&
+         sameNullable(CurrentAlarmMapIndexIsNull, other.CurrentAlarmMapIndexIsNull,
+                      CurrentAlarmMapIndex == other.CurrentAlarmMapIndex) &&
+         Active == other.Active &&
+         sameNullable(LatestSavedTimeSignalIsNull, other.LatestSavedTimeSignalIsNull,
+                      key_compare::equal(LatestSavedTimeSignal, other.LatestSavedTimeSignal)) &&
+         AlarmStateSince == other.AlarmStateSince;
+}
+
+std::string AlarmDataDO::ToString() const {
+  return ObjectText::objectText(
+      [this](ObjectText& text) {
+        text.field("(LastMeasurementTime=", LastMeasurementTime)
+            .field("(CurrentValue=", CurrentValue)
+            .field("(MainAlarmCount=", MainAlarmCount)
+            .field("(PreAlarmCount=", PreAlarmCount)
+            .field("(AlarmType=", AlarmType)
+            .field("(LearningModeActive=", LearningModeActive)
+            .field("(IsTriggerValidator=", IsTriggerValidator)
+            .nullableField(
+                "(LearningModeActives=", LearningModeActivesIsNull,
+                [this] { return getLearningModeActives(); },
+                "Error converting LearningModeActives to string")
+            .field("(CurrentLowerPreAlarmLevel=", CurrentLowerPreAlarmLevel)
+            .field("(CurrentPreAlarmLevel=", CurrentPreAlarmLevel)
+            .field("(CurrentMainAlarmLevel=", CurrentMainAlarmLevel)
+            .nullableField(
+                "(CurrentAlarmMapIndex=", CurrentAlarmMapIndexIsNull,
+                [this] { return getCurrentAlarmMapIndex(); },
+                "Error converting CurrentAlarmMapIndex to string")
+            .field("(Active=", Active)
+            .nullableField(
+                "(LatestSavedTimeSignal=", LatestSavedTimeSignalIsNull,
+                [this] { return getLatestSavedTimeSignal(); },
+                "Error converting LatestSavedTimeSignal to string")
+            .field("(AlarmStateSince=", AlarmStateSince);
+      },
+      kPrefix, CharacteristicValueConfig);
+}
+
+Archive& operator<<(Archive& archive, const AlarmDataDO& o) {
+  using archive_fields::nullable;
+  return archive_fields::writeAll(
+      archive, o.CharacteristicValueConfig, o.LastMeasurementTime, o.CurrentValue, o.MainAlarmCount,
+      o.PreAlarmCount, o.AlarmType, o.LearningModeActive, o.IsTriggerValidator,
+      nullable(o.LearningModeActivesIsNull, o.LearningModeActives), o.CurrentLowerPreAlarmLevel,
+      o.CurrentPreAlarmLevel, o.CurrentMainAlarmLevel,
+      nullable(o.CurrentAlarmMapIndexIsNull, o.CurrentAlarmMapIndex), o.Active,
+      nullable(o.LatestSavedTimeSignalIsNull, o.LatestSavedTimeSignal), o.AlarmStateSince);
+}
+
+Archive& operator>>(Archive& archive, AlarmDataDO& o) {
+  using archive_fields::nullable;
+  return archive_fields::readAll(
+      archive, o.CharacteristicValueConfig, o.LastMeasurementTime, o.CurrentValue, o.MainAlarmCount,
+      o.PreAlarmCount, o.AlarmType, o.LearningModeActive, o.IsTriggerValidator,
+      nullable(o.LearningModeActivesIsNull, o.LearningModeActives), o.CurrentLowerPreAlarmLevel,
+      o.CurrentPreAlarmLevel, o.CurrentMainAlarmLevel,
+      nullable(o.CurrentAlarmMapIndexIsNull, o.CurrentAlarmMapIndex), o.Active,
+      nullable(o.LatestSavedTimeSignalIsNull, o.LatestSavedTimeSignal), o.AlarmStateSince);
+}
