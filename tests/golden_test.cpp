@@ -79,7 +79,7 @@ std::map<std::string, std::function<void(const std::string&)>> goldenExpectation
     o.SetExternalReferenceCharacteristicValueDataDetails(4711);
     return o;
   });
-  add("CharacteristicValueDataDO-specials", [] {
+  add("CharacteristicValueDataDO-edges", [] {
     return CharacteristicValueDataDO(entry("ffffffff-ffff-ffff-ffff-ffffffffffff"),
                                      std::numeric_limits<long long>::min(), UuidEntryDO(), "",
                                      UuidEntryDO(), std::nan(""), 65535, false);
