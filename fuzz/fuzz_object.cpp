@@ -5,7 +5,10 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
 #include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"

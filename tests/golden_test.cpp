@@ -11,7 +11,10 @@
 #include <sstream>
 #include <string>
 
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
 #include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"
@@ -97,6 +100,23 @@ std::map<std::string, std::function<void(const std::string&)>> goldenExpectation
     o.SetExternalReferenceData(0);
     return o;
   });
+  add("AlarmDataDO-default", [] { return AlarmDataDO(); });
+  add("AlarmDataDO-index5", [] {
+    AlarmDataDO o;
+    o.setCurrentAlarmMapIndex(5);
+    return o;
+  });
+  add("AlarmDataDO-full", [] {
+    const double inf = std::numeric_limits<double>::infinity();
+    return AlarmDataDO(kA, 1733400000000LL, inf, 3, 300, 65535, true, false, "X=3;Y=5", false, -inf,
+                       -0.0, 1e-5, 12, false, true, kC, false, -1);
+  });
+  add("AlarmLearningValuesDO-default", [] { return AlarmLearningValuesDO(); });
+  add("AlarmLearningValuesDO-full", [] {
+    return AlarmLearningValuesDO(kA, 1, 2, 3, Blob{0xAB, 0xCD});
+  });
+  add("CharacteristicValueDataMeasurementDataMapDO-full",
+      [] { return CharacteristicValueDataMeasurementDataMapDO(kA, kB); });
   return all;
 }
 
