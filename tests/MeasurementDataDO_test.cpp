@@ -71,24 +71,6 @@ TEST(MeasurementDataDO, IdentityComparesEveryFieldButTheReferences) {
       });
 }
 
-TEST(MeasurementDataDO, CopiesTakeStoredBytesBlobReferencesAndLoader) {
-  Object source = sample();
-  source.SetExternalReferenceMeasurementDataDetails(8);
-  source.SetExternalReferenceBinaryData(9);
-  source.externalReferenceLoader = [](long long) { return Blob(); };
-  source.getMeasurementDataDetailsOptions();
-  Object target;
-  target.getMeasurementDataDetailsOptions();
-  target = source;
-  EXPECT_EQ(source.getCompressedMeasurementDataDetails(),
-            target.getCompressedMeasurementDataDetails());
-  EXPECT_EQ(8, target.getExternalReferenceMeasurementDataDetails());
-  EXPECT_EQ(9, target.getExternalReferenceBinaryData());
-  EXPECT_EQ(source.externalReferenceLoader, target.externalReferenceLoader);
-  EXPECT_TRUE(target.isIdentical(source));
-  EXPECT_EQ("25600", target.getMeasurementDataDetailsOptions().getString("rate"));
-}
-
 std::vector<std::string> fields(const Object& o) {
   const Blob& blob = o.getBinaryData();
   return {o.getCurrentUuid().ToString(),
