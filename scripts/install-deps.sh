@@ -4,7 +4,8 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config zlib1g-dev uuid-dev libgtest-dev gzip "$@")
+packages=(build-essential cmake pkg-config zlib1g-dev uuid-dev libgtest-dev gzip libcli11-dev
+  nlohmann-json3-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

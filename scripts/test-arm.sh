@@ -12,7 +12,9 @@ readonly build_dir=$PWD/build/arm
 sysroot=$(realpath -m "${DATAOBJECTS_ARM_SYSROOT:-build/arm-sysroot}")
 readonly sysroot
 readonly work_dir=$PWD/build/arm-deps # apt state, downloaded .deb files, the GoogleTest build
-readonly target_packages=(zlib1g:armhf zlib1g-dev:armhf libuuid1:armhf uuid-dev:armhf)
+# The command-line tool also needs CLI11 and nlohmann-json: header-only, architecture "all".
+readonly target_packages=(zlib1g:armhf zlib1g-dev:armhf libuuid1:armhf uuid-dev:armhf libcli11-dev
+  nlohmann-json3-dev)
 jobs=$(nproc)
 readonly jobs
 
@@ -54,7 +56,7 @@ relink_absolute_symlinks() {
 }
 
 unpack_target_packages() {
-  [ -e "$sysroot/.packages-unpacked" ] && return
+  [ "$(cat "$sysroot/.packages-unpacked" 2>/dev/null)" = "${target_packages[*]}" ] && return
   step "Unpacking zlib and libuuid for armhf into $sysroot"
   download_target_packages
   mkdir -p "$sysroot"
@@ -63,7 +65,7 @@ unpack_target_packages() {
     dpkg -x "$deb" "$sysroot"
   done
   relink_absolute_symlinks
-  touch "$sysroot/.packages-unpacked"
+  echo "${target_packages[*]}" >"$sysroot/.packages-unpacked"
 }
 
 install_googletest() {
@@ -111,9 +113,9 @@ main() {
   install_googletest
   build_project
   check_arm_elf "$build_dir/libdataobjects_data.so"
-  check_arm_elf "$build_dir/tools/dataobjects_demo"
+  check_arm_elf "$build_dir/tools/dataobjects"
   step "Running the demo under qemu-arm"
-  run_on_arm "$build_dir/tools/dataobjects_demo"
+  run_on_arm "$build_dir/tools/dataobjects" demo
   step "Running the tests under qemu-arm"
   ctest --test-dir "$build_dir" --output-on-failure --parallel "$jobs"
 }
