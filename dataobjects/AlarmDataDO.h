@@ -1,7 +1,8 @@
-// AlarmDataDO: the alarm state of one characteristic value configuration, its key. Three fields
-// are nullable: LearningModeActives, CurrentAlarmMapIndex and LatestSavedTimeSignal each have a
-// flag <Field>IsNull, and while it is set the field has no value. The value held under a set flag
-// is kept, but never returned, rendered, compared or written.
+/// @file
+/// AlarmDataDO: the alarm state of one characteristic value configuration, its key. Three fields
+/// are nullable: LearningModeActives, CurrentAlarmMapIndex and LatestSavedTimeSignal each have a
+/// flag `<Field>IsNull`, and while it is set the field has no value. The value held under a set
+/// flag is kept, but never returned, rendered, compared or written.
 #ifndef DATAOBJECTS_ALARMDATADO_H
 #define DATAOBJECTS_ALARMDATADO_H
 
@@ -14,7 +15,7 @@
 
 class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
  public:
-  // The key of an AlarmDataDO: its CharacteristicValueConfig.
+  /// The key of an AlarmDataDO: its CharacteristicValueConfig.
   class DATAOBJECTS_DATA_API Id {
    public:
     Id();
@@ -38,7 +39,7 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
     bool operator==(const Id& other) const { return isEqual(other); }
     bool operator!=(const Id& other) const { return !isEqual(other); }
 
-    // "AlarmData[<CharacteristicValueConfig>]".
+    /// `"AlarmData[<CharacteristicValueConfig>]"`.
     std::string ToString() const;
 
    private:
@@ -49,8 +50,8 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
 
   AlarmDataDO();
   AlarmDataDO(const AlarmDataDO& other);
-  // Every field in declaration order, except that each null flag follows its value. A field
-  // whose flag is true is null, and its value is stored all the same.
+  /// Every field in declaration order, except that each null flag follows its value. A field
+  /// whose flag is true is null, and its value is stored all the same.
   AlarmDataDO(const UuidEntryDO& characteristicValueConfig, const long long& lastMeasurementTime,
               const double& currentValue, const unsigned short& mainAlarmCount,
               const unsigned short& preAlarmCount, const unsigned short& alarmType,
@@ -64,10 +65,10 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
   ~AlarmDataDO() override;
   AlarmDataDO& operator=(const AlarmDataDO& other);
 
-  // Numbers 0, flags false, the text empty, and the three nullable fields null. The two UUID
-  // fields keep their values.
+  /// Numbers 0, flags false, the text empty, and the three nullable fields null. The two UUID
+  /// fields keep their values.
   void init();
-  // Copies the base fields, then every field, null flags and the values under them included.
+  /// Copies the base fields, then every field, null flags and the values under them included.
   void copy(const AlarmDataDO& other);
 
   const UuidEntryDO& getCharacteristicValueConfig() const { return CharacteristicValueConfig; }
@@ -79,17 +80,17 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
   const bool& getLearningModeActive() const { return LearningModeActive; }
   const bool& getIsTriggerValidator() const { return IsTriggerValidator; }
   bool getLearningModeActivesIsNull() const { return LearningModeActivesIsNull; }
-  // Throws DataObjectException while the field is null.
+  /// Throws DataObjectException while the field is null.
   const std::string& getLearningModeActives() const;
   const double& getCurrentLowerPreAlarmLevel() const { return CurrentLowerPreAlarmLevel; }
   const double& getCurrentPreAlarmLevel() const { return CurrentPreAlarmLevel; }
   const double& getCurrentMainAlarmLevel() const { return CurrentMainAlarmLevel; }
   bool getCurrentAlarmMapIndexIsNull() const { return CurrentAlarmMapIndexIsNull; }
-  // Throws DataObjectException while the field is null.
+  /// Throws DataObjectException while the field is null.
   const unsigned short& getCurrentAlarmMapIndex() const;
   const bool& getActive() const { return Active; }
   bool getLatestSavedTimeSignalIsNull() const { return LatestSavedTimeSignalIsNull; }
-  // Throws DataObjectException while the field is null.
+  /// Throws DataObjectException while the field is null.
   const UuidEntryDO& getLatestSavedTimeSignal() const;
   const long long& getAlarmStateSince() const { return AlarmStateSince; }
 
@@ -101,9 +102,9 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
   void setAlarmType(const unsigned short& value) { AlarmType = value; }
   void setLearningModeActive(const bool& value) { LearningModeActive = value; }
   void setIsTriggerValidator(const bool& value) { IsTriggerValidator = value; }
-  // The flag setters leave the value as it is.
+  /// The flag setters leave the value as it is.
   void setLearningModeActivesIsNull(bool isNull) { LearningModeActivesIsNull = isNull; }
-  // The setters of the nullable fields clear the flag.
+  /// The setters of the nullable fields clear the flag.
   void setLearningModeActives(const std::string& value) {
     LearningModeActivesIsNull = false;
     LearningModeActives = value;
@@ -125,16 +126,16 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
   void setAlarmStateSince(const long long& value) { AlarmStateSince = value; }
 
   Id getDataObjectId() const;
-  // Key equality; == and != compare keys, not content.
+  /// Key equality; == and != compare keys, not content.
   bool isEqual(const AlarmDataDO& other) const;
   bool operator==(const AlarmDataDO& other) const { return isEqual(other); }
   bool operator!=(const AlarmDataDO& other) const { return !isEqual(other); }
-  // Every field equal, the base fields aside. Doubles compare as IEEE values (a NaN differs
-  // from everything); a nullable field agrees when both are null, whatever they hold.
+  /// Every field equal, the base fields aside. Doubles compare as IEEE values (a NaN differs
+  /// from everything); a nullable field agrees when both are null, whatever they hold.
   bool isIdentical(const AlarmDataDO& other) const;
 
-  // "AlarmData[<key>]=[(LastMeasurementTime=<n>) ... (AlarmStateSince=<n>) ]", with "null" for
-  // a null field.
+  /// `"AlarmData[<key>]=[(LastMeasurementTime=<n>) ... (AlarmStateSince=<n>) ]"`, with "null" for
+  /// a null field.
   std::string ToString() const;
 
  private:
@@ -162,12 +163,12 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
   long long AlarmStateSince;
 };
 
-// Archive form of the key: CharacteristicValueConfig.
+/// Archive form of the key: CharacteristicValueConfig.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const AlarmDataDO::Id& id);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, AlarmDataDO::Id& id);
 
-// Archive form: every field in declaration order; each null flag is a bool entry, and the value
-// after it is present only when the flag is false. Reading a true flag leaves the value as it was.
+/// Archive form: every field in declaration order; each null flag is a bool entry, and the value
+/// after it is present only when the flag is false. Reading a true flag leaves the value as it was.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const AlarmDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, AlarmDataDO& object);
 

@@ -1,6 +1,7 @@
-// AlarmLearningValuesDO: one cell of an alarm's learning values, keyed by the characteristic
-// value configuration and the cell's X and Y. The values are an opaque byte block; ValueCount is
-// stored beside it and never checked against its length.
+/// @file
+/// AlarmLearningValuesDO: one cell of an alarm's learning values, keyed by the characteristic
+/// value configuration and the cell's X and Y. The values are an opaque byte block; ValueCount is
+/// stored beside it and never checked against its length.
 #ifndef DATAOBJECTS_ALARMLEARNINGVALUESDO_H
 #define DATAOBJECTS_ALARMLEARNINGVALUESDO_H
 
@@ -14,7 +15,7 @@
 
 class DATAOBJECTS_DATA_API AlarmLearningValuesDO : public BaseDataObject {
  public:
-  // The key: CharacteristicValueConfig, X, Y.
+  /// The key: CharacteristicValueConfig, X, Y.
   class DATAOBJECTS_DATA_API Id {
    public:
     Id();
@@ -25,7 +26,7 @@ class DATAOBJECTS_DATA_API AlarmLearningValuesDO : public BaseDataObject {
     Id& operator=(const Id& other);
 
     static bool IsMultiKeyId() { return true; }
-    // X and Y to 0; the UUID keeps its value.
+    /// X and Y to 0; the UUID keeps its value.
     void init();
     void copy(const Id& other);
 
@@ -38,16 +39,16 @@ class DATAOBJECTS_DATA_API AlarmLearningValuesDO : public BaseDataObject {
     void setX(const unsigned short& value) { X = value; }
     void setY(const unsigned short& value) { Y = value; }
 
-    // Lexicographic on (CharacteristicValueConfig, X, Y).
+    /// Lexicographic on (CharacteristicValueConfig, X, Y).
     bool operator<(const Id& other) const;
-    // True when any part is greater than the other's: not the converse of <.
+    /// True when any part is greater than the other's: not the converse of <.
     bool operator>(const Id& other) const;
     bool isEqual(const Id& other) const;
     bool operator==(const Id& other) const { return isEqual(other); }
     bool operator!=(const Id& other) const { return !isEqual(other); }
 
-    // "AlarmLearningValues[<uuid><X><Y>]" with nothing between the parts, so (1, 23) and
-    // (12, 3) render alike.
+    /// `"AlarmLearningValues[<uuid><X><Y>]"` with nothing between the parts, so (1, 23) and
+    /// (12, 3) render alike.
     std::string ToString() const;
 
    private:
@@ -66,9 +67,9 @@ class DATAOBJECTS_DATA_API AlarmLearningValuesDO : public BaseDataObject {
   ~AlarmLearningValuesDO() override;
   AlarmLearningValuesDO& operator=(const AlarmLearningValuesDO& other);
 
-  // X, Y and ValueCount to 0; the UUID and the byte block keep their values.
+  /// X, Y and ValueCount to 0; the UUID and the byte block keep their values.
   void init();
-  // Copies the base fields, then every field.
+  /// Copies the base fields, then every field.
   void copy(const AlarmLearningValuesDO& other);
 
   const UuidEntryDO& getCharacteristicValueConfig() const { return CharacteristicValueConfig; }
@@ -83,14 +84,14 @@ class DATAOBJECTS_DATA_API AlarmLearningValuesDO : public BaseDataObject {
   void setLearningValues(const std::vector<unsigned char>& value) { LearningValues = value; }
 
   Id getDataObjectId() const;
-  // Key equality; == and != compare keys, not content.
+  /// Key equality; == and != compare keys, not content.
   bool isEqual(const AlarmLearningValuesDO& other) const;
   bool operator==(const AlarmLearningValuesDO& other) const { return isEqual(other); }
   bool operator!=(const AlarmLearningValuesDO& other) const { return !isEqual(other); }
-  // Every field equal, the base fields aside.
+  /// Every field equal, the base fields aside.
   bool isIdentical(const AlarmLearningValuesDO& other) const;
 
-  // "AlarmLearningValues[<key>]=[(ValueCount=<n>) (LearningValues=<size>(Blob Length)) ]".
+  /// `"AlarmLearningValues[<key>]=[(ValueCount=<n>) (LearningValues=<size>(Blob Length)) ]"`.
   std::string ToString() const;
 
  private:
@@ -103,12 +104,12 @@ class DATAOBJECTS_DATA_API AlarmLearningValuesDO : public BaseDataObject {
   std::vector<unsigned char> LearningValues;
 };
 
-// Archive form of the key: CharacteristicValueConfig, X and Y (unsigned short).
+/// Archive form of the key: CharacteristicValueConfig, X and Y (unsigned short).
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const AlarmLearningValuesDO::Id& id);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, AlarmLearningValuesDO::Id& id);
 
-// Archive form: the key's, then ValueCount (unsigned short) and LearningValues (byte vector).
-// Reading replaces the whole block, whatever length it had.
+/// Archive form: the key's, then ValueCount (unsigned short) and LearningValues (byte vector).
+/// Reading replaces the whole block, whatever length it had.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const AlarmLearningValuesDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, AlarmLearningValuesDO& object);
 

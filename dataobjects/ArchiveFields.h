@@ -1,13 +1,16 @@
-// Writing and reading data object fields on an Archive, in the order given. UUID entries go
-// through their Archive operators, byte blobs through the byte-vector codec, every other value
-// through the codec of its type.
-//
-//   archive_fields::writeAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
-//   archive_fields::readAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
-//
-// Writing stops at the first failure; reading too, with the earlier fields already replaced.
-// A nullable field is passed as nullable(flag, value): its flag is written or read as a bool, and
-// its value follows only when that flag is false.
+/// @file
+/// Writing and reading data object fields on an Archive, in the order given. UUID entries go
+/// through their Archive operators, byte blobs through the byte-vector codec, every other value
+/// through the codec of its type.
+///
+/// @code
+///   archive_fields::writeAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
+///   archive_fields::readAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
+/// @endcode
+///
+/// Writing stops at the first failure; reading too, with the earlier fields already replaced.
+/// A nullable field is passed as nullable(flag, value): its flag is written or read as a bool, and
+/// its value follows only when that flag is false.
 #ifndef DATAOBJECTS_ARCHIVEFIELDS_H
 #define DATAOBJECTS_ARCHIVEFIELDS_H
 
@@ -41,7 +44,7 @@ void read(Archive& archive, T& value) {
   KavSerialize::deserialize(value, archive);
 }
 
-// A nullable field: its null flag and the value it governs.
+/// A nullable field: its null flag and the value it governs.
 template <class Flag, class T>
 struct Nullable {
   Flag& isNull;
@@ -57,15 +60,15 @@ Nullable<bool, T> nullable(bool& isNull, T& value) {
   return {isNull, value};
 }
 
-// Writes the flag as it is held, and the value only when it is false; a null value is never
-// looked at.
+/// Writes the flag as it is held, and the value only when it is false; a null value is never
+/// looked at.
 template <class T>
 void write(Archive& archive, Nullable<const bool, const T> field) {
   write(archive, field.isNull);
   if (!field.isNull) write(archive, field.value);
 }
-// Stores the flag as it is read, then reads the value only when that flag is false; otherwise
-// the value keeps what it held.
+/// Stores the flag as it is read, then reads the value only when that flag is false; otherwise
+/// the value keeps what it held.
 template <class T>
 void read(Archive& archive, Nullable<bool, T> field) {
   read(archive, field.isNull);

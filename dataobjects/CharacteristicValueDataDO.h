@@ -1,6 +1,7 @@
-// CharacteristicValueDataDO: one characteristic value computed from a measurement: its time
-// stamp, configuration, job, value, alarm type, whether an alarm status change saved it, and a
-// details text held compressed (fetched by external reference when not held).
+/// @file
+/// CharacteristicValueDataDO: one characteristic value computed from a measurement: its time
+/// stamp, configuration, job, value, alarm type, whether an alarm status change saved it, and a
+/// details text held compressed (fetched by external reference when not held).
 #ifndef DATAOBJECTS_CHARACTERISTICVALUEDATADO_H
 #define DATAOBJECTS_CHARACTERISTICVALUEDATADO_H
 
@@ -22,27 +23,27 @@ struct CharacteristicValueDataKey {
 
 class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
  public:
-  // The key: CurrentUuid.
+  /// The key: CurrentUuid.
   using Id = CurrentUuidId<CharacteristicValueDataKey>;
 
-  // Decompression errors of the details carry this file and line.
+  /// Decompression errors of the details carry this file and line.
   static constexpr const char kDetailsErrorFile[] = "CharacteristicValueDataDO";
   static constexpr int kDetailsErrorLine = 221;
 
   CharacteristicValueDataDO();
   CharacteristicValueDataDO(const CharacteristicValueDataDO& other);
-  // The details text is compressed; the details' external reference starts at -1.
+  /// The details text is compressed; the details' external reference starts at -1.
   CharacteristicValueDataDO(const UuidEntryDO& currentUuid, const long long& measurementTimeStamp,
                             const UuidEntryDO& characteristicValueConfig,
                             const std::string& details, const UuidEntryDO& jobData,
                             const double& value, const unsigned short& alarmType,
                             const bool& savedByAlarmStatusChange);
   ~CharacteristicValueDataDO() override;
-  // Copies every field and the base fields; drops this object's cached options.
+  /// Copies every field and the base fields; drops this object's cached options.
   CharacteristicValueDataDO& operator=(const CharacteristicValueDataDO& other);
 
-  // The defaults: numbers 0, no details, external reference -1, no cached options. The UUID
-  // fields are left as they are.
+  /// The defaults: numbers 0, no details, external reference -1, no cached options. The UUID
+  /// fields are left as they are.
   void init();
   void copy(const CharacteristicValueDataDO& other);
 
@@ -61,33 +62,32 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
   void setAlarmType(const unsigned short& value) { AlarmType = value; }
   void setSavedByAlarmStatusChange(const bool& value) { SavedByAlarmStatusChange = value; }
 
-  // The details text, decompressed on every call (fetched through externalReferenceLoader first
-  // when nothing is held and the external reference is set). Throws DataObjectException
-  // (file "CharacteristicValueDataDO", line 221) when the stored bytes cannot be decompressed.
+  /// The details text, decompressed on every call (fetched through externalReferenceLoader first
+  /// when nothing is held and the external reference is set). Throws DataObjectException
+  /// (file "CharacteristicValueDataDO", line 221) when the stored bytes cannot be decompressed.
   std::string getCharacteristicValueDataDetails() const;
-  // Drops the cached options, then stores the text compressed.
+  /// Drops the cached options, then stores the text compressed.
   void setCharacteristicValueDataDetails(const std::string& text);
-  // The options parsed from the details text, cached until the text is set or they are cleared.
+  /// The options parsed from the details text, cached until the text is set or they are cleared.
   const Options& getCharacteristicValueDataDetailsOptions() const;
   void clearCharacteristicValueDataDetailsOptions() const;
-  // The stored compressed form, as held (nothing is fetched).
+  /// The stored compressed form, as held (nothing is fetched).
   std::vector<unsigned char>& getCompressedCharacteristicValueDataDetails();
-  // Replaces the stored compressed form unchecked; the cached options stay.
+  /// Replaces the stored compressed form unchecked; the cached options stay.
   void setCompressedCharacteristicValueDataDetails(const std::vector<unsigned char>& bytes);
   long long getExternalReferenceCharacteristicValueDataDetails() const;
   void SetExternalReferenceCharacteristicValueDataDetails(long long reference);
 
   Id getDataObjectId() const { return Id(CurrentUuid); }
-  // Key equality: the CurrentUuids are equal.
+  /// Key equality: the CurrentUuids are equal.
   bool isEqual(const CharacteristicValueDataDO& other) const;
   bool operator==(const CharacteristicValueDataDO& other) const { return isEqual(other); }
   bool operator!=(const CharacteristicValueDataDO& other) const { return !isEqual(other); }
-  // Every field equal, details compared as decompressed texts; the external reference, the
-  // cached options and the base fields aside. A NaN value is identical to nothing.
+  /// Every field equal, details compared as decompressed texts; the external reference, the
+  /// cached options and the base fields aside. A NaN value is identical to nothing.
   bool isIdentical(const CharacteristicValueDataDO& other) const;
 
-  // "CharacteristicValueData[<key>]=[(MeasurementTimeStamp=..) ... (SavedByAlarmStatusChange=..)
-  // ]".
+  /// `"CharacteristicValueData[<key>]=[(MeasurementTimeStamp=..) ... ]"`.
   std::string ToString() const;
 
  private:
@@ -108,9 +108,9 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
   bool SavedByAlarmStatusChange;
 };
 
-// Archive form: CurrentUuid, MeasurementTimeStamp, CharacteristicValueConfig, the details text
-// (a string, in clear), the details' external reference, JobData, Value, AlarmType,
-// SavedByAlarmStatusChange. Reading stores the details compressed and leaves the cached options.
+/// Archive form: CurrentUuid, MeasurementTimeStamp, CharacteristicValueConfig, the details text
+/// (a string, in clear), the details' external reference, JobData, Value, AlarmType,
+/// SavedByAlarmStatusChange. Reading stores the details compressed and leaves the cached options.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const CharacteristicValueDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, CharacteristicValueDataDO& object);
 

@@ -1,5 +1,6 @@
-// CharacteristicValueDataMeasurementDataMapDO: links one characteristic value to one measurement.
-// The two references together are the key, and the object holds nothing else.
+/// @file
+/// CharacteristicValueDataMeasurementDataMapDO: links one characteristic value to one measurement.
+/// The two references together are the key, and the object holds nothing else.
 #ifndef DATAOBJECTS_CHARACTERISTICVALUEDATAMEASUREMENTDATAMAPDO_H
 #define DATAOBJECTS_CHARACTERISTICVALUEDATAMEASUREMENTDATAMAPDO_H
 
@@ -12,7 +13,7 @@
 
 class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public BaseDataObject {
  public:
-  // The key: CharacteristicValueData, then MeasurementData.
+  /// The key: CharacteristicValueData, then MeasurementData.
   class DATAOBJECTS_DATA_API Id {
    public:
     Id();
@@ -21,7 +22,7 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public 
     virtual ~Id();
     Id& operator=(const Id& other);
 
-    // False, although the key has two parts.
+    /// False, although the key has two parts.
     static bool IsMultiKeyId() { return false; }
     void init();
     void copy(const Id& other);
@@ -31,15 +32,15 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public 
     void setCharacteristicValueData(const UuidEntryDO& value) { CharacteristicValueData = value; }
     void setMeasurementData(const UuidEntryDO& value) { MeasurementData = value; }
 
-    // Lexicographic on (CharacteristicValueData, MeasurementData).
+    /// Lexicographic on (CharacteristicValueData, MeasurementData).
     bool operator<(const Id& other) const;
-    // True when either part is greater than the other's: not the converse of <.
+    /// True when either part is greater than the other's: not the converse of <.
     bool operator>(const Id& other) const;
     bool isEqual(const Id& other) const;
     bool operator==(const Id& other) const { return isEqual(other); }
     bool operator!=(const Id& other) const { return !isEqual(other); }
 
-    // "CharacteristicValueDataMeasurementDataMap[<uuid><uuid>]", the two texts run together.
+    /// `"CharacteristicValueDataMeasurementDataMap[<uuid><uuid>]"`, the two texts run together.
     std::string ToString() const;
 
    private:
@@ -58,9 +59,9 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public 
   CharacteristicValueDataMeasurementDataMapDO& operator=(
       const CharacteristicValueDataMeasurementDataMapDO& other);
 
-  // Nothing to set: both fields are UUIDs, which keep their value.
+  /// Nothing to set: both fields are UUIDs, which keep their value.
   void init();
-  // Copies the base fields, then both references.
+  /// Copies the base fields, then both references.
   void copy(const CharacteristicValueDataMeasurementDataMapDO& other);
 
   const UuidEntryDO& getCharacteristicValueData() const { return CharacteristicValueData; }
@@ -69,7 +70,7 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public 
   void setMeasurementData(const UuidEntryDO& value) { MeasurementData = value; }
 
   Id getDataObjectId() const;
-  // Key equality; == and != compare keys.
+  /// Key equality; == and != compare keys.
   bool isEqual(const CharacteristicValueDataMeasurementDataMapDO& other) const;
   bool operator==(const CharacteristicValueDataMeasurementDataMapDO& other) const {
     return isEqual(other);
@@ -77,10 +78,10 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public 
   bool operator!=(const CharacteristicValueDataMeasurementDataMapDO& other) const {
     return !isEqual(other);
   }
-  // The same as isEqual: every field belongs to the key.
+  /// The same as isEqual: every field belongs to the key.
   bool isIdentical(const CharacteristicValueDataMeasurementDataMapDO& other) const;
 
-  // The key text, then "]=[" and "]": there are no fields outside the key.
+  /// The key text, then "]=[" and "]": there are no fields outside the key.
   std::string ToString() const;
 
  private:
@@ -91,13 +92,13 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataMeasurementDataMapDO : public 
   UuidEntryDO MeasurementData;
 };
 
-// Archive form of the key: CharacteristicValueData, MeasurementData.
+/// Archive form of the key: CharacteristicValueData, MeasurementData.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive,
                                          const CharacteristicValueDataMeasurementDataMapDO::Id& id);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive,
                                          CharacteristicValueDataMeasurementDataMapDO::Id& id);
 
-// Archive form: exactly the key's, so an object's bytes read back as an Id and the reverse.
+/// Archive form: exactly the key's, so an object's bytes read back as an Id and the reverse.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive,
                                          const CharacteristicValueDataMeasurementDataMapDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive,

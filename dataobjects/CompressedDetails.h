@@ -1,17 +1,18 @@
-// CompressedDetails: a details text held gzip-compressed, as CharacteristicValueDataDO and
-// MeasurementDataDO keep theirs.
-//
-// Stored form: empty for no text; otherwise bytes 0-3 hold the text's length (unsigned 32-bit,
-// little-endian) and the rest is one gzip stream of the whole text. When nothing is held and
-// the object has an external reference other than -1, the text getter first fetches the stored
-// form through the object's ExternalReferenceLoader and keeps what it returns.
-//
-// Stored bytes that cannot be decompressed make the text getter throw a DataObjectException
-// "Database error: deactivate all. Reason: <the decompressor's reason>" with the owning class's
-// file and line and the CompressionException as its root cause. A stored form shorter than its
-// 4-byte header, or one that records a length the compressed bytes cannot produce (more than
-// 1032 bytes per compressed byte, or more than fits an int), is reported the same way without
-// allocating for the recorded length.
+/// @file
+/// CompressedDetails: a details text held gzip-compressed, as CharacteristicValueDataDO and
+/// MeasurementDataDO keep theirs.
+///
+/// Stored form: empty for no text; otherwise bytes 0-3 hold the text's length (unsigned 32-bit,
+/// little-endian) and the rest is one gzip stream of the whole text. When nothing is held and
+/// the object has an external reference other than -1, the text getter first fetches the stored
+/// form through the object's ExternalReferenceLoader and keeps what it returns.
+///
+/// Stored bytes that cannot be decompressed make the text getter throw a DataObjectException
+/// `"Database error: deactivate all. Reason: <the decompressor's reason>"` with the owning class's
+/// file and line and the CompressionException as its root cause. A stored form shorter than its
+/// 4-byte header, or one that records a length the compressed bytes cannot produce (more than
+/// 1032 bytes per compressed byte, or more than fits an int), is reported the same way without
+/// allocating for the recorded length.
 #ifndef DATAOBJECTS_COMPRESSEDDETAILS_H
 #define DATAOBJECTS_COMPRESSEDDETAILS_H
 
@@ -25,27 +26,27 @@
 
 class DATAOBJECTS_DATA_API CompressedDetails {
  public:
-  // `errorFile` (static storage) and `errorLine` name the owning class in decompression errors.
+  /// `errorFile` (static storage) and `errorLine` name the owning class in decompression errors.
   CompressedDetails(const char* errorFile, int errorLine)
       : errorFile_(errorFile), errorLine_(errorLine) {}
   CompressedDetails(const CompressedDetails&) = default;
-  // Takes the other's stored bytes; the error site stays this object's.
+  /// Takes the other's stored bytes; the error site stays this object's.
   CompressedDetails& operator=(const CompressedDetails& other) {
     bytes_ = other.bytes_;
     return *this;
   }
 
-  // The text, cut at its first zero byte. Fetches through `loader` first when nothing is held
-  // and `externalReference` is not -1 (a loader returning nothing is asked again next time).
+  /// The text, cut at its first zero byte. Fetches through `loader` first when nothing is held
+  /// and `externalReference` is not -1 (a loader returning nothing is asked again next time).
   std::string text(long long externalReference, ExternalReferenceLoader loader) const;
 
-  // Stores `text` compressed; the empty text is stored as nothing, without compressing. If the
-  // compressor throws, the stored bytes stay as they were.
+  /// Stores `text` compressed; the empty text is stored as nothing, without compressing. If the
+  /// compressor throws, the stored bytes stay as they were.
   void setText(const std::string& text) { setText(text.data(), text.size()); }
   void setText(const char* data, std::size_t size);
 
-  // Reads the details slot of an archive (a byte vector on the wire) and stores the bytes read
-  // as the text. After a failure the stored bytes are unchanged.
+  /// Reads the details slot of an archive (a byte vector on the wire) and stores the bytes read
+  /// as the text. After a failure the stored bytes are unchanged.
   void read(Archive& archive);
 
   const std::vector<unsigned char>& bytes() const { return bytes_; }
@@ -53,9 +54,9 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   void setBytes(const std::vector<unsigned char>& bytes) { bytes_ = bytes; }
   void clear() { bytes_.clear(); }
 
-  // The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream.
+  /// The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream.
   static std::vector<unsigned char> compress(const char* data, std::size_t size);
-  // The text held in `stored`, cut at its first zero byte; failures as described above.
+  /// The text held in `stored`, cut at its first zero byte; failures as described above.
   static std::string decompress(const std::vector<unsigned char>& stored, const char* errorFile,
                                 int errorLine);
 

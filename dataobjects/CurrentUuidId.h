@@ -1,11 +1,14 @@
-// CurrentUuidId: the key class of the data objects whose key is their own UUID, CurrentUuid
-// (JobDataDO, CharacteristicValueDataDO, MeasurementDataDO, TrendDataDO). Each of them names it
-// as its nested Id:
-//
-//   struct JobDataKey { static constexpr const char kPrefix[] = "JobData"; };
-//   class JobDataDO { public: using Id = CurrentUuidId<JobDataKey>; ... };
-//
-// `Key::kPrefix` opens the key text: "<kPrefix>[<CurrentUuid>]".
+/// @file
+/// CurrentUuidId: the key class of the data objects whose key is their own UUID, CurrentUuid
+/// (JobDataDO, CharacteristicValueDataDO, MeasurementDataDO, TrendDataDO). Each of them names it
+/// as its nested Id:
+///
+/// @code
+///   struct JobDataKey { static constexpr const char kPrefix[] = "JobData"; };
+///   class JobDataDO { public: using Id = CurrentUuidId<JobDataKey>; ... };
+/// @endcode
+///
+/// `Key::kPrefix` opens the key text: `"<kPrefix>[<CurrentUuid>]"`.
 #ifndef DATAOBJECTS_CURRENTUUIDID_H
 #define DATAOBJECTS_CURRENTUUIDID_H
 
@@ -31,7 +34,7 @@ class CurrentUuidId {
   }
 
   static bool IsMultiKeyId() { return false; }
-  // Nothing to reset: the key is a UUID, left as it is.
+  /// Nothing to reset: the key is a UUID, left as it is.
   void init() {}
   void copy(const CurrentUuidId& other) { CurrentUuid = other.CurrentUuid; }
 
@@ -50,10 +53,10 @@ class CurrentUuidId {
   bool operator==(const CurrentUuidId& other) const { return isEqual(other); }
   bool operator!=(const CurrentUuidId& other) const { return !isEqual(other); }
 
-  // "<prefix>[<CurrentUuid>]".
+  /// `"<prefix>[<CurrentUuid>]"`.
   std::string ToString() const { return ObjectText::keyText(Key::kPrefix, CurrentUuid); }
 
-  // Archive form: CurrentUuid's sixteen bytes.
+  /// Archive form: CurrentUuid's sixteen bytes.
   friend Archive& operator<<(Archive& archive, const CurrentUuidId& id) {
     return archive_fields::writeAll(archive, id.CurrentUuid);
   }

@@ -1,5 +1,6 @@
-// JobDataDO: one run of a measurement job. Its key is its own UUID; it records the time stamp of
-// the measurement and the job configuration it ran with.
+/// @file
+/// JobDataDO: one run of a measurement job. Its key is its own UUID; it records the time stamp of
+/// the measurement and the job configuration it ran with.
 #ifndef DATAOBJECTS_JOBDATADO_H
 #define DATAOBJECTS_JOBDATADO_H
 
@@ -17,7 +18,7 @@ struct JobDataKey {
 
 class DATAOBJECTS_DATA_API JobDataDO : public BaseDataObject {
  public:
-  // The key of a JobDataDO: its CurrentUuid.
+  /// The key of a JobDataDO: its CurrentUuid.
   using Id = CurrentUuidId<JobDataKey>;
 
   JobDataDO();
@@ -27,9 +28,9 @@ class DATAOBJECTS_DATA_API JobDataDO : public BaseDataObject {
   ~JobDataDO() override;
   JobDataDO& operator=(const JobDataDO& other);
 
-  // Sets the defaults: MeasurementTimeStamp 0. The UUID fields are left as they are.
+  /// Sets the defaults: MeasurementTimeStamp 0. The UUID fields are left as they are.
   void init();
-  // Copies the base fields, then every field.
+  /// Copies the base fields, then every field.
   void copy(const JobDataDO& other);
 
   const UuidEntryDO& getCurrentUuid() const { return CurrentUuid; }
@@ -40,14 +41,14 @@ class DATAOBJECTS_DATA_API JobDataDO : public BaseDataObject {
   void setJobConfig(const UuidEntryDO& value) { JobConfig = value; }
 
   Id getDataObjectId() const;
-  // Key equality: the CurrentUuids are equal. == and != compare keys, not content.
+  /// Key equality: the CurrentUuids are equal. == and != compare keys, not content.
   bool isEqual(const JobDataDO& other) const;
   bool operator==(const JobDataDO& other) const { return isEqual(other); }
   bool operator!=(const JobDataDO& other) const { return !isEqual(other); }
-  // Every field equal, the base fields aside.
+  /// Every field equal, the base fields aside.
   bool isIdentical(const JobDataDO& other) const;
 
-  // "JobData[<CurrentUuid>]=[(MeasurementTimeStamp=<n>) (JobConfig=<uuid>) ]".
+  /// `"JobData[<CurrentUuid>]=[(MeasurementTimeStamp=<n>) (JobConfig=<uuid>) ]"`.
   std::string ToString() const;
 
  private:
@@ -58,8 +59,8 @@ class DATAOBJECTS_DATA_API JobDataDO : public BaseDataObject {
   UuidEntryDO JobConfig;
 };
 
-// Archive form: CurrentUuid, MeasurementTimeStamp (long long), JobConfig. A failed read leaves
-// the fields before the failure replaced and those after it untouched.
+/// Archive form: CurrentUuid, MeasurementTimeStamp (long long), JobConfig. A failed read leaves
+/// the fields before the failure replaced and those after it untouched.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const JobDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, JobDataDO& object);
 

@@ -1,5 +1,6 @@
-// Key comparisons shared by every data object and its Id. UUIDs compare through Uuid's <, >
-// and != (equality is always the negation of !=); numbers numerically.
+/// @file
+/// Key comparisons shared by every data object and its Id. UUIDs compare through Uuid's <, >
+/// and != (equality is always the negation of !=); numbers numerically.
 #ifndef DATAOBJECTS_KEYCOMPARE_H
 #define DATAOBJECTS_KEYCOMPARE_H
 
@@ -58,21 +59,21 @@ bool allEqual(const Tuple& a, const Tuple& b, std::index_sequence<I...>) {
 
 }  // namespace detail
 
-// `a < b` of keys (tuples of key fields, in key order): the first part that is less decides
-// true, the first that is greater decides false; equal keys are not less.
+/// `a < b` of keys (tuples of key fields, in key order): the first part that is less decides
+/// true, the first that is greater decides false; equal keys are not less.
 template <class... P>
 bool keyLess(const std::tuple<const P&...>& a, const std::tuple<const P&...>& b) {
   return detail::lexicographicLess<0>(a, b);
 }
 
-// `a > b` of keys: true as soon as any part of `a` is greater than the same part of `b`, in key
-// order. A part that is less does not end the test, so this is not the converse of keyLess.
+/// `a > b` of keys: true as soon as any part of `a` is greater than the same part of `b`, in key
+/// order. A part that is less does not end the test, so this is not the converse of keyLess.
 template <class... P>
 bool keyGreater(const std::tuple<const P&...>& a, const std::tuple<const P&...>& b) {
   return detail::anyGreater(a, b, std::index_sequence_for<P...>{});
 }
 
-// Key equality: every part equal, tested in key order up to the first difference.
+/// Key equality: every part equal, tested in key order up to the first difference.
 template <class... P>
 bool keyEqual(const std::tuple<const P&...>& a, const std::tuple<const P&...>& b) {
   return detail::allEqual(a, b, std::index_sequence_for<P...>{});

@@ -1,7 +1,8 @@
-// MeasurementDataDO: one raw measurement: its time stamp, configuration, job, the measured data
-// as an opaque byte blob (with an external reference of its own), whether an alarm status
-// change saved it, and a details text held compressed (fetched by external reference when not
-// held).
+/// @file
+/// MeasurementDataDO: one raw measurement: its time stamp, configuration, job, the measured data
+/// as an opaque byte blob (with an external reference of its own), whether an alarm status
+/// change saved it, and a details text held compressed (fetched by external reference when not
+/// held).
 #ifndef DATAOBJECTS_MEASUREMENTDATADO_H
 #define DATAOBJECTS_MEASUREMENTDATADO_H
 
@@ -23,26 +24,26 @@ struct MeasurementDataKey {
 
 class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
  public:
-  // The key: CurrentUuid.
+  /// The key: CurrentUuid.
   using Id = CurrentUuidId<MeasurementDataKey>;
 
-  // Decompression errors of the details carry this file and line.
+  /// Decompression errors of the details carry this file and line.
   static constexpr const char kDetailsErrorFile[] = "MeasurementDataDO";
   static constexpr int kDetailsErrorLine = 219;
 
   MeasurementDataDO();
   MeasurementDataDO(const MeasurementDataDO& other);
-  // The details text is compressed; both external references start at -1.
+  /// The details text is compressed; both external references start at -1.
   MeasurementDataDO(const UuidEntryDO& currentUuid, const long long& measurementTimeStamp,
                     const UuidEntryDO& measurementConfig, const std::string& details,
                     const std::vector<unsigned char>& binaryData, const UuidEntryDO& jobData,
                     const bool& savedByAlarmStatusChange);
   ~MeasurementDataDO() override;
-  // Copies every field and the base fields; drops this object's cached options.
+  /// Copies every field and the base fields; drops this object's cached options.
   MeasurementDataDO& operator=(const MeasurementDataDO& other);
 
-  // The defaults: time stamp 0, no details, both external references -1, flag false, no cached
-  // options. The UUID fields and BinaryData are left as they are.
+  /// The defaults: time stamp 0, no details, both external references -1, flag false, no cached
+  /// options. The UUID fields and BinaryData are left as they are.
   void init();
   void copy(const MeasurementDataDO& other);
 
@@ -57,39 +58,39 @@ class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
   void setMeasurementTimeStamp(const long long& value) { MeasurementTimeStamp = value; }
   void setMeasurementConfig(const UuidEntryDO& value) { MeasurementConfig = value; }
   void setBinaryData(const std::vector<unsigned char>& value) { BinaryData = value; }
-  // Only stored and carried: nothing fetches BinaryData through it.
+  /// Only stored and carried: nothing fetches BinaryData through it.
   void SetExternalReferenceBinaryData(long long reference) {
     ExternalReferenceBinaryData = reference;
   }
   void setJobData(const UuidEntryDO& value) { JobData = value; }
   void setSavedByAlarmStatusChange(const bool& value) { SavedByAlarmStatusChange = value; }
 
-  // The details text, decompressed on every call (fetched through externalReferenceLoader first
-  // when nothing is held and the external reference is set). Throws DataObjectException
-  // (file "MeasurementDataDO", line 219) when the stored bytes cannot be decompressed.
+  /// The details text, decompressed on every call (fetched through externalReferenceLoader first
+  /// when nothing is held and the external reference is set). Throws DataObjectException
+  /// (file "MeasurementDataDO", line 219) when the stored bytes cannot be decompressed.
   std::string getMeasurementDataDetails() const;
-  // Drops the cached options, then stores the text compressed.
+  /// Drops the cached options, then stores the text compressed.
   void setMeasurementDataDetails(const std::string& text);
-  // The options parsed from the details text, cached until the text is set or they are cleared.
+  /// The options parsed from the details text, cached until the text is set or they are cleared.
   const Options& getMeasurementDataDetailsOptions() const;
   void clearMeasurementDataDetailsOptions() const;
-  // The stored compressed form, as held (nothing is fetched).
+  /// The stored compressed form, as held (nothing is fetched).
   std::vector<unsigned char>& getCompressedMeasurementDataDetails();
-  // Replaces the stored compressed form unchecked; the cached options stay.
+  /// Replaces the stored compressed form unchecked; the cached options stay.
   void setCompressedMeasurementDataDetails(const std::vector<unsigned char>& bytes);
   long long getExternalReferenceMeasurementDataDetails() const;
   void SetExternalReferenceMeasurementDataDetails(long long reference);
 
   Id getDataObjectId() const { return Id(CurrentUuid); }
-  // Key equality: the CurrentUuids are equal.
+  /// Key equality: the CurrentUuids are equal.
   bool isEqual(const MeasurementDataDO& other) const;
   bool operator==(const MeasurementDataDO& other) const { return isEqual(other); }
   bool operator!=(const MeasurementDataDO& other) const { return !isEqual(other); }
-  // Every field equal, details compared as decompressed texts; the external references, the
-  // cached options and the base fields aside.
+  /// Every field equal, details compared as decompressed texts; the external references, the
+  /// cached options and the base fields aside.
   bool isIdentical(const MeasurementDataDO& other) const;
 
-  // "MeasurementData[<key>]=[(MeasurementTimeStamp=..) ... (BinaryData=<n>(Blob Length)) ...]".
+  /// `"MeasurementData[<key>]=[(MeasurementTimeStamp=..) ... (BinaryData=<n>(Blob Length)) ...]"`.
   std::string ToString() const;
 
  private:
@@ -109,10 +110,10 @@ class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
   bool SavedByAlarmStatusChange;
 };
 
-// Archive form: CurrentUuid, MeasurementTimeStamp, MeasurementConfig, the details text (a
-// string, in clear), the details' external reference, BinaryData (a byte vector),
-// ExternalReferenceBinaryData, JobData, SavedByAlarmStatusChange. Reading stores the details
-// compressed and leaves the cached options.
+/// Archive form: CurrentUuid, MeasurementTimeStamp, MeasurementConfig, the details text (a
+/// string, in clear), the details' external reference, BinaryData (a byte vector),
+/// ExternalReferenceBinaryData, JobData, SavedByAlarmStatusChange. Reading stores the details
+/// compressed and leaves the cached options.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const MeasurementDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, MeasurementDataDO& object);
 

@@ -1,10 +1,13 @@
-// ObjectText: the one-line text form shared by every data object and its Id.
-//
-//   Id:      <Prefix>[<key parts, run together>]
-//   object:  <Prefix>[<key parts>]=[(Label=value) (Label=value) ]
-//
-// Values use a default-formatted stream: integers in decimal, bool as 1 or 0, double as
-// printf's %g, a UuidEntryDO as its ToString() text, a byte blob as "<size>(Blob Length)".
+/// @file
+/// ObjectText: the one-line text form shared by every data object and its Id.
+///
+/// @verbatim
+///   Id:      <Prefix>[<key parts, run together>]
+///   object:  <Prefix>[<key parts>]=[(Label=value) (Label=value) ]
+/// @endverbatim
+///
+/// Values use a default-formatted stream: integers in decimal, bool as 1 or 0, double as
+/// printf's %g, a UuidEntryDO as its ToString() text, a byte blob as `"<size>(Blob Length)"`.
 #ifndef DATAOBJECTS_OBJECTTEXT_H
 #define DATAOBJECTS_OBJECTTEXT_H
 
@@ -17,7 +20,7 @@
 
 class ObjectText {
  public:
-  // The text of an Id: "<prefix>[" + the key parts with nothing between them + "]".
+  /// The text of an Id: `"<prefix>["` + the key parts with nothing between them + "]".
   template <class... Keys>
   static std::string keyText(const char* prefix, const Keys&... keys) {
     ObjectText text(prefix, keys...);
@@ -25,9 +28,9 @@ class ObjectText {
     return text.out_.str();
   }
 
-  // The text of an object: `fill` adds the fields to an ObjectText that already holds the
-  // prefix, the key and "]=[". A DataObjectException thrown while the text is built discards it
-  // and yields "Error converting object to string"; other exceptions pass through.
+  /// The text of an object: `fill` adds the fields to an ObjectText that already holds the
+  /// prefix, the key and "]=[". A DataObjectException thrown while the text is built discards it
+  /// and yields "Error converting object to string"; other exceptions pass through.
   template <class Fill, class... Keys>
   static std::string objectText(Fill&& fill, const char* prefix, const Keys&... keys) {
     try {
@@ -41,7 +44,7 @@ class ObjectText {
     }
   }
 
-  // Appends `label` (given with its "(" and "="), the value and ") ".
+  /// Appends `label` (given with its "(" and "="), the value and ") ".
   template <class T>
   ObjectText& field(const char* label, const T& value) {
     out_ << label;
@@ -50,15 +53,15 @@ class ObjectText {
     return *this;
   }
 
-  // Appends `label`, the byte count of `blob`, "(Blob Length)" and ") ".
+  /// Appends `label`, the byte count of `blob`, "(Blob Length)" and ") ".
   ObjectText& blob(const char* label, const std::vector<unsigned char>& blob) {
     out_ << label << blob.size() << "(Blob Length)) ";
     return *this;
   }
 
-  // A nullable field: "null" when `isNull`; otherwise the value that `get` returns, inside a
-  // guard that writes `errorText` in its place when `get` or the conversion throws a
-  // DataObjectException (what was already written for the value stays).
+  /// A nullable field: "null" when `isNull`; otherwise the value that `get` returns, inside a
+  /// guard that writes `errorText` in its place when `get` or the conversion throws a
+  /// DataObjectException (what was already written for the value stays).
   template <class Get>
   ObjectText& nullableField(const char* label, bool isNull, Get&& get, const char* errorText) {
     out_ << label;

@@ -1,6 +1,7 @@
-// TrendDataDO: one block of trend data of a characteristic value configuration: the time span
-// it covers, whether it is closed, the samples as an opaque byte blob with their count, a
-// reference to externally stored data, and a details text held as plain text.
+/// @file
+/// TrendDataDO: one block of trend data of a characteristic value configuration: the time span
+/// it covers, whether it is closed, the samples as an opaque byte blob with their count, a
+/// reference to externally stored data, and a details text held as plain text.
 #ifndef DATAOBJECTS_TRENDDATADO_H
 #define DATAOBJECTS_TRENDDATADO_H
 
@@ -21,23 +22,23 @@ struct TrendDataKey {
 
 class DATAOBJECTS_DATA_API TrendDataDO : public BaseDataObject {
  public:
-  // The key: CurrentUuid.
+  /// The key: CurrentUuid.
   using Id = CurrentUuidId<TrendDataKey>;
 
   TrendDataDO();
   TrendDataDO(const TrendDataDO& other);
-  // ExternalReferenceData starts at -1.
+  /// ExternalReferenceData starts at -1.
   TrendDataDO(const UuidEntryDO& currentUuid, const UuidEntryDO& characteristicValueConfig,
               const UuidEntryDO& characteristicValueConfigBaseUuid, const bool& closed,
               const long long& firstTimeStamp, const long long& lastTimeStamp,
               const std::string& trendDataDetails, const unsigned int& numSamples,
               const std::vector<unsigned char>& data);
   ~TrendDataDO() override;
-  // Copies every field and the base fields; drops this object's cached options.
+  /// Copies every field and the base fields; drops this object's cached options.
   TrendDataDO& operator=(const TrendDataDO& other);
 
-  // The defaults: not closed, time stamps 0, empty details, no samples, ExternalReferenceData
-  // -1, no cached options. The UUID fields and Data are left as they are.
+  /// The defaults: not closed, time stamps 0, empty details, no samples, ExternalReferenceData
+  /// -1, no cached options. The UUID fields and Data are left as they are.
   void init();
   void copy(const TrendDataDO& other);
 
@@ -61,26 +62,26 @@ class DATAOBJECTS_DATA_API TrendDataDO : public BaseDataObject {
   void setClosed(const bool& value) { Closed = value; }
   void setFirstTimeStamp(const long long& value) { FirstTimeStamp = value; }
   void setLastTimeStamp(const long long& value) { LastTimeStamp = value; }
-  // Drops the cached options, then stores the text.
+  /// Drops the cached options, then stores the text.
   void setTrendDataDetails(const std::string& text);
   void setNumSamples(const unsigned int& value) { NumSamples = value; }
   void setData(const std::vector<unsigned char>& value) { Data = value; }
   void SetExternalReferenceData(long long reference) { ExternalReferenceData = reference; }
 
-  // The options parsed from the details text, cached until the text is set or they are cleared
-  // (reading an archive replaces the text but keeps the cached options).
+  /// The options parsed from the details text, cached until the text is set or they are cleared
+  /// (reading an archive replaces the text but keeps the cached options).
   const Options& getTrendDataDetailsOptions() const;
   void clearTrendDataDetailsOptions() const;
 
   Id getDataObjectId() const { return Id(CurrentUuid); }
-  // Key equality: the CurrentUuids are equal.
+  /// Key equality: the CurrentUuids are equal.
   bool isEqual(const TrendDataDO& other) const;
   bool operator==(const TrendDataDO& other) const { return isEqual(other); }
   bool operator!=(const TrendDataDO& other) const { return !isEqual(other); }
-  // Every field equal; ExternalReferenceData, the cached options and the base fields aside.
+  /// Every field equal; ExternalReferenceData, the cached options and the base fields aside.
   bool isIdentical(const TrendDataDO& other) const;
 
-  // "TrendData[<key>]=[(CharacteristicValueConfig=..) ... (Data=<n>(Blob Length)) ]".
+  /// `"TrendData[<key>]=[(CharacteristicValueConfig=..) ... (Data=<n>(Blob Length)) ]"`.
   std::string ToString() const;
 
  private:
@@ -100,9 +101,9 @@ class DATAOBJECTS_DATA_API TrendDataDO : public BaseDataObject {
   long long ExternalReferenceData;
 };
 
-// Archive form: CurrentUuid, CharacteristicValueConfig, CharacteristicValueConfigBaseUuid,
-// Closed, FirstTimeStamp, LastTimeStamp, TrendDataDetails (a string), NumSamples (unsigned
-// int), Data (a byte vector), ExternalReferenceData.
+/// Archive form: CurrentUuid, CharacteristicValueConfig, CharacteristicValueConfigBaseUuid,
+/// Closed, FirstTimeStamp, LastTimeStamp, TrendDataDetails (a string), NumSamples (unsigned
+/// int), Data (a byte vector), ExternalReferenceData.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const TrendDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, TrendDataDO& object);
 

@@ -1,12 +1,13 @@
-// The gzip compressor: CompressionGZip writes complete gzip streams (RFC 1952) and reads them
-// back; CompressionException reports what the decompressor found wrong.
+/// @file
+/// The gzip compressor: CompressionGZip writes complete gzip streams (RFC 1952) and reads them
+/// back; CompressionException reports what the decompressor found wrong.
 #ifndef PLATFORM_COMPRESSIONGZIP_H
 #define PLATFORM_COMPRESSIONGZIP_H
 
 #include "platform/Export.h"
 #include "platform/TesmiraException.h"
 
-// Thrown by the compressor; the reason holds the decompressor's message. File "CompressionGZip".
+/// Thrown by the compressor; the reason holds the decompressor's message. File "CompressionGZip".
 class DATAOBJECTS_DATA_API CompressionException : public TesmiraException {
  public:
   CompressionException();
@@ -14,24 +15,24 @@ class DATAOBJECTS_DATA_API CompressionException : public TesmiraException {
   TesmiraException* clone() const override;
 };
 
-// zlib-based compression with the container chosen by the derived class.
+/// zlib-based compression with the container chosen by the derived class.
 class DATAOBJECTS_DATA_API CompressionZLibBase {
  public:
   virtual ~CompressionZLibBase();
   CompressionZLibBase(const CompressionZLibBase&) = delete;
   CompressionZLibBase& operator=(const CompressionZLibBase&) = delete;
 
-  // Compresses `length` bytes at `data`. Returns a buffer allocated with new[] (release it with
-  // delete[]) and sets `compressedLength` to the number of bytes in it.
+  /// Compresses `length` bytes at `data`. Returns a buffer allocated with new[] (release it with
+  /// delete[]) and sets `compressedLength` to the number of bytes in it.
   unsigned char* Compress(int length, const void* data, int& compressedLength);
 
-  // Decompresses `compressedLength` bytes at `data` into `output`, which has room for exactly
-  // `length` bytes, and returns `length`. Throws CompressionException unless the input is one or
-  // more complete, valid streams that together decompress to exactly `length` bytes.
+  /// Decompresses `compressedLength` bytes at `data` into `output`, which has room for exactly
+  /// `length` bytes, and returns `length`. Throws CompressionException unless the input is one or
+  /// more complete, valid streams that together decompress to exactly `length` bytes.
   int Uncompress(int compressedLength, const void* data, int length, void* output);
 
  protected:
-  // `level`: -1 for zlib's default level, otherwise 0 to 9. `windowBits` selects the container.
+  /// `level`: -1 for zlib's default level, otherwise 0 to 9. `windowBits` selects the container.
   CompressionZLibBase(int level, int windowBits);
 
  private:
@@ -41,7 +42,7 @@ class DATAOBJECTS_DATA_API CompressionZLibBase {
 
 class DATAOBJECTS_DATA_API CompressionGZip : public CompressionZLibBase {
  public:
-  // `level`: -1 for zlib's default level, otherwise 0 (store) to 9 (smallest).
+  /// `level`: -1 for zlib's default level, otherwise 0 (store) to 9 (smallest).
   explicit CompressionGZip(int level);
   ~CompressionGZip() override;
 };

@@ -1,5 +1,6 @@
-// Symbol visibility of libdataobjects_data. The library is built with hidden visibility; every
-// class and function that applications use carries DATAOBJECTS_DATA_API.
+/// @file
+/// Symbol visibility of libdataobjects_data. The library is built with hidden visibility; every
+/// class and function that applications use carries DATAOBJECTS_DATA_API.
 #ifndef PLATFORM_EXPORT_H
 #define PLATFORM_EXPORT_H
 

@@ -1,5 +1,6 @@
-// UuidEntryDO: one UUID reference, the form in which data objects hold their keys and their
-// references to other objects.
+/// @file
+/// UuidEntryDO: one UUID reference, the form in which data objects hold their keys and their
+/// references to other objects.
 #ifndef PLATFORM_UUIDENTRYDO_H
 #define PLATFORM_UUIDENTRYDO_H
 
@@ -11,31 +12,31 @@
 
 class DATAOBJECTS_DATA_API UuidEntryDO {
  public:
-  // Source file and lines of the exceptions thrown by the archive operators below.
+  /// Source file and lines of the exceptions thrown by the archive operators below.
   static constexpr const char* kFile = "UuidEntryDO";
   static constexpr int kWriteLine = 1;
   static constexpr int kReadLine = 2;
 
-  // Holds the nil UUID.
+  /// Holds the nil UUID.
   UuidEntryDO() = default;
   explicit UuidEntryDO(const Uuid& uuid) : uuid_(uuid) {}
 
   const Uuid& getUuid() const { return uuid_; }
   void setUuid(const Uuid& uuid) { uuid_ = uuid; }
 
-  // The canonical text of the UUID ("00000000-0000-0000-0000-000000000000" for the default).
+  /// The canonical text of the UUID ("00000000-0000-0000-0000-000000000000" for the default).
   std::string ToString() const { return uuid_.toString(); }
 
  private:
   Uuid uuid_;
 };
 
-// Archive form: the sixteen bytes of the UUID in text order, written with one write. A failed
-// write throws KavSerialize::SerializationException "Serializing of object UuidEntryDO failed"
-// (file "UuidEntryDO", line 1).
+/// Archive form: the sixteen bytes of the UUID in text order, written with one write. A failed
+/// write throws KavSerialize::SerializationException "Serializing of object UuidEntryDO failed"
+/// (file "UuidEntryDO", line 1).
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const UuidEntryDO& entry);
-// Reads the sixteen bytes with one read. A short read throws "Deserializing of object UuidEntryDO
-// failed" (file "UuidEntryDO", line 2) and leaves the entry unchanged.
+/// Reads the sixteen bytes with one read. A short read throws "Deserializing of object UuidEntryDO
+/// failed" (file "UuidEntryDO", line 2) and leaves the entry unchanged.
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, UuidEntryDO& entry);
 
 #endif  // PLATFORM_UUIDENTRYDO_H

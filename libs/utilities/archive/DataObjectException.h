@@ -1,5 +1,6 @@
-// DataObjectException: thrown by the data objects themselves (a null field read, details that
-// cannot be decompressed). Its name is "DataObjectException".
+/// @file
+/// DataObjectException: thrown by the data objects themselves (a null field read, details that
+/// cannot be decompressed). Its name is "DataObjectException".
 #ifndef LIBS_UTILITIES_ARCHIVE_DATAOBJECTEXCEPTION_H
 #define LIBS_UTILITIES_ARCHIVE_DATAOBJECTEXCEPTION_H
 

@@ -1,7 +1,10 @@
-// ExceptionFactory: one throw site (a source file name and a line) that builds the exception
-// to throw. Every exception of the library is built this way:
-//
-//   throw ExceptionFactory("JobDataDO", 42).createException<DataObjectException>("bad %s", what);
+/// @file
+/// ExceptionFactory: one throw site (a source file name and a line) that builds the exception
+/// to throw. Every exception of the library is built this way:
+///
+/// @code
+///   throw ExceptionFactory("JobDataDO", 42).createException<DataObjectException>("bad %s", what);
+/// @endcode
 #ifndef LIBS_UTILITIES_ARCHIVE_EXCEPTIONFACTORY_H
 #define LIBS_UTILITIES_ARCHIVE_EXCEPTIONFACTORY_H
 
@@ -11,11 +14,11 @@
 
 class ExceptionFactory {
  public:
-  // `file` must point to a string with static storage; it is not copied until an exception is
-  // built.
+  /// `file` must point to a string with static storage; it is not copied until an exception is
+  /// built.
   ExceptionFactory(const char* file, int line) : file_(file), line_(line) {}
 
-  // A T with this site's file and line and the reason formatted from `format` and its arguments.
+  /// A T with this site's file and line and the reason formatted from `format` and its arguments.
   template <class T>
   T createException(const char* format, ...) const {
     T exception;
@@ -28,7 +31,7 @@ class ExceptionFactory {
     return exception;
   }
 
-  // As above, with a copy of `rootCause` attached before the reason is formatted.
+  /// As above, with a copy of `rootCause` attached before the reason is formatted.
   template <class T>
   T createException(const TesmiraException& rootCause, const char* format, ...) const {
     T exception;
@@ -43,7 +46,7 @@ class ExceptionFactory {
   }
 
  private:
-  // Keeps va_end on every path: a throwing formatter must not skip it.
+  /// Keeps va_end on every path: a throwing formatter must not skip it.
   static void fill(TesmiraException& exception, const char* format, va_list args) {
     exception.fillInArgumentString(format, args);
   }
