@@ -1,0 +1,70 @@
+// Sample objects and values shared by the benchmarks.
+#ifndef BENCH_BENCHSUPPORT_H
+#define BENCH_BENCHSUPPORT_H
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
+#include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
+#include "dataobjects/JobDataDO.h"
+#include "dataobjects/MeasurementDataDO.h"
+#include "dataobjects/TrendDataDO.h"
+#include "platform/Uuid.h"
+
+namespace bench {
+
+inline std::vector<unsigned char> randomBytes(std::size_t size, unsigned seed = 1) {
+  std::mt19937 random(seed);
+  std::vector<unsigned char> bytes(size);
+  for (auto& b : bytes)
+    b = static_cast<unsigned char>(random());
+  return bytes;
+}
+
+// A 200-byte details text of the kind devices store: options separated by semicolons.
+inline std::string detailsText() {
+  std::string text;
+  for (int i = 0; text.size() < 200; ++i)
+    text += "option" + std::to_string(i) + "=" + std::to_string(i * 37) + ";";
+  return text.substr(0, 200);
+}
+
+inline UuidEntryDO uuid() {
+  return UuidEntryDO(Uuid::generate());
+}
+
+inline JobDataDO job() {
+  return JobDataDO(uuid(), 1733400000000LL, uuid());
+}
+inline MeasurementDataDO measurement(std::size_t blobSize, const std::string& details) {
+  return MeasurementDataDO(uuid(), 1733400000000LL, uuid(), details, randomBytes(blobSize), uuid(),
+                           false);
+}
+inline CharacteristicValueDataDO characteristic() {
+  return CharacteristicValueDataDO(uuid(), 1733400000000LL, uuid(), detailsText(), uuid(), 4.2375,
+                                   2, true);
+}
+inline AlarmDataDO alarm() {
+  return AlarmDataDO(uuid(), 1733400000000LL, 4.2375, 2, 11, 1, false, true, "X=3;Y=5", false, 3.5,
+                     4.2, 6.0, 12, false, true, uuid(), false, 1733399400000LL);
+}
+inline AlarmLearningValuesDO learning() {
+  return AlarmLearningValuesDO(uuid(), 3, 5, 64, randomBytes(512));
+}
+inline CharacteristicValueDataMeasurementDataMapDO link() {
+  return CharacteristicValueDataMeasurementDataMapDO(uuid(), uuid());
+}
+inline TrendDataDO trend() {
+  return TrendDataDO(uuid(), uuid(), uuid(), true, 1733396400000LL, 1733400000000LL,
+                     "interval=60;aggregate=max", 60, randomBytes(480));
+}
+
+}  // namespace bench
+
+#endif  // BENCH_BENCHSUPPORT_H

@@ -1,0 +1,169 @@
+// The same fields through cereal's binary archive and msgpack, beside this library, and a
+// memcpy of the blob as the ceiling. Throughput against blob size for the plot comes from the
+// BM_Blob_* family.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cereal/archives/binary.hpp>
+#include <cereal/types/array.hpp>
+#include <cereal/types/string.hpp>
+#include <cereal/types/vector.hpp>
+#include <cstring>
+#include <msgpack.hpp>
+#include <sstream>
+
+#include "BenchSupport.h"
+#include "libs/utilities/archive/Serialize"
+
+namespace {
+
+using UuidBytes = std::array<unsigned char, 16>;
+
+// JobDataDO's fields.
+struct JobFields {
+  UuidBytes currentUuid{};
+  long long measurementTimeStamp = 0;
+  UuidBytes jobConfig{};
+  template <class A>
+  void serialize(A& archive) {
+    archive(currentUuid, measurementTimeStamp, jobConfig);
+  }
+  MSGPACK_DEFINE(currentUuid, measurementTimeStamp, jobConfig)
+};
+
+// MeasurementDataDO's fields, the details as plain text (as in its archive form).
+struct MeasurementFields {
+  UuidBytes currentUuid{};
+  long long measurementTimeStamp = 0;
+  UuidBytes measurementConfig{};
+  std::string details;
+  long long externalReferenceDetails = -1;
+  std::vector<unsigned char> binaryData;
+  long long externalReferenceBinaryData = -1;
+  UuidBytes jobData{};
+  bool savedByAlarmStatusChange = false;
+  template <class A>
+  void serialize(A& archive) {
+    archive(currentUuid, measurementTimeStamp, measurementConfig, details, externalReferenceDetails,
+            binaryData, externalReferenceBinaryData, jobData, savedByAlarmStatusChange);
+  }
+  MSGPACK_DEFINE(currentUuid, measurementTimeStamp, measurementConfig, details,
+                 externalReferenceDetails, binaryData, externalReferenceBinaryData, jobData,
+                 savedByAlarmStatusChange)
+};
+
+template <class T>
+void cerealRoundTrip(benchmark::State& state, const T& value) {
+  for (auto _ : state) {
+    std::stringstream stream(std::ios::in | std::ios::out | std::ios::binary);
+    {
+      cereal::BinaryOutputArchive out(stream);
+      out(value);
+    }
+    T back;
+    {
+      cereal::BinaryInputArchive in(stream);
+      in(back);
+    }
+    benchmark::DoNotOptimize(&back);
+  }
+}
+
+template <class T>
+void msgpackRoundTrip(benchmark::State& state, const T& value) {
+  for (auto _ : state) {
+    msgpack::sbuffer buffer;
+    msgpack::pack(buffer, value);
+    const msgpack::object_handle handle = msgpack::unpack(buffer.data(), buffer.size());
+    T back;
+    handle.get().convert(back);
+    benchmark::DoNotOptimize(&back);
+  }
+}
+
+MeasurementFields measurementFields(std::size_t blob, bool details) {
+  MeasurementFields fields;
+  fields.measurementTimeStamp = 1733400000000LL;
+  fields.details = details ? bench::detailsText() : std::string();
+  fields.binaryData = bench::randomBytes(blob);
+  return fields;
+}
+
+void BM_JobFields_RoundTrip_Cereal(benchmark::State& s) {
+  cerealRoundTrip(s, JobFields{});
+}
+void BM_JobFields_RoundTrip_Msgpack(benchmark::State& s) {
+  msgpackRoundTrip(s, JobFields{});
+}
+BENCHMARK(BM_JobFields_RoundTrip_Cereal);
+BENCHMARK(BM_JobFields_RoundTrip_Msgpack);
+
+void BM_MeasurementFields_RoundTrip_Cereal(benchmark::State& s) {
+  cerealRoundTrip(s, measurementFields(static_cast<std::size_t>(s.range(0)), s.range(1) != 0));
+}
+void BM_MeasurementFields_RoundTrip_Msgpack(benchmark::State& s) {
+  msgpackRoundTrip(s, measurementFields(static_cast<std::size_t>(s.range(0)), s.range(1) != 0));
+}
+BENCHMARK(BM_MeasurementFields_RoundTrip_Cereal)
+    ->ArgNames({"blob", "details"})
+    ->ArgsProduct({{0, 1 << 10, 64 << 10, 1 << 20}, {0, 1}});
+BENCHMARK(BM_MeasurementFields_RoundTrip_Msgpack)
+    ->ArgNames({"blob", "details"})
+    ->ArgsProduct({{0, 1 << 10, 64 << 10, 1 << 20}, {0, 1}});
+
+// A blob written and read back, in each way.
+void BM_Blob_Library(benchmark::State& state) {
+  const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    Archive archive;
+    KavSerialize::serialize(blob, archive);
+    std::vector<unsigned char> back;
+    archive >> back;
+    benchmark::DoNotOptimize(back.data());
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+void BM_Blob_OneByteRoute(benchmark::State& state) {
+  const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    Archive archive;
+    KavSerialize::serialize(static_cast<unsigned long>(blob.size()), archive);
+    for (const unsigned char& b : blob)
+      KavSerialize::serialize(b, archive);
+    unsigned long count = 0;
+    KavSerialize::deserialize(count, archive);
+    std::vector<unsigned char> back(count);
+    for (unsigned char& b : back)
+      KavSerialize::deserialize(b, archive);
+    benchmark::DoNotOptimize(back.data());
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+void BM_Blob_Cereal(benchmark::State& state) {
+  cerealRoundTrip(state, bench::randomBytes(static_cast<std::size_t>(state.range(0))));
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+void BM_Blob_Msgpack(benchmark::State& state) {
+  msgpackRoundTrip(state, bench::randomBytes(static_cast<std::size_t>(state.range(0))));
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+// The ceiling: the bytes copied into a new buffer and out into another.
+void BM_Blob_Memcpy(benchmark::State& state) {
+  const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    std::vector<unsigned char> wire(blob.size());
+    std::memcpy(wire.data(), blob.data(), blob.size());
+    std::vector<unsigned char> back(wire.size());
+    std::memcpy(back.data(), wire.data(), wire.size());
+    benchmark::DoNotOptimize(back.data());
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+#define BLOB_SIZES RangeMultiplier(4)->Range(1 << 10, 1 << 20)
+BENCHMARK(BM_Blob_Library)->BLOB_SIZES;
+BENCHMARK(BM_Blob_OneByteRoute)->BLOB_SIZES;
+BENCHMARK(BM_Blob_Cereal)->BLOB_SIZES;
+BENCHMARK(BM_Blob_Msgpack)->BLOB_SIZES;
+BENCHMARK(BM_Blob_Memcpy)->BLOB_SIZES;
+
+}  // namespace
