@@ -15,6 +15,7 @@
 #include "dataobjects/ObjectText.h"
 #include "libs/utilities/archive/ExceptionFactory.h"
 #include "tests/support/ArchiveSweep.h"
+#include "tests/support/KeyOrderModel.h"
 
 namespace {
 
@@ -94,6 +95,11 @@ TEST(AlarmDataDO, DefaultObjectHasThreeNullFields) {
                 "(CurrentPreAlarmLevel=0) (CurrentMainAlarmLevel=0) (CurrentAlarmMapIndex=null) "
                 "(Active=0) (LatestSavedTimeSignal=null) (AlarmStateSince=0) ]",
             alarm.ToString());
+  expectKeyOrderModel<AlarmDataDO::Id>(1, [](const std::vector<int>& r) {
+    const AlarmDataDO a(sample(2 + static_cast<unsigned>(r[0]))), b(sample(2));
+    EXPECT_EQ(r[0] == 0, a == b) << "objects compare keys only";
+    return std::make_pair(a.getDataObjectId(), b.getDataObjectId());
+  });
   expectThrows([&] { alarm.getLearningModeActives(); }, nullAccess(0));
   expectThrows([&] { alarm.getCurrentAlarmMapIndex(); }, nullAccess(1));
   expectThrows([&] { alarm.getLatestSavedTimeSignal(); }, nullAccess(2));

@@ -91,6 +91,10 @@ TEST(TrendDataDO, OptionsCacheLivesUntilTheTextIsSetClearedOrCopiedOver) {
 
   const Object copy(object);
   EXPECT_NE(&copy.getTrendDataDetailsOptions(), &object.getTrendDataDetailsOptions());
+  Object assigned = sample();
+  assigned.getTrendDataDetailsOptions();
+  assigned = object;
+  EXPECT_EQ(10, assigned.getTrendDataDetailsOptions().getInt("interval")) << "assignment drops";
   object.setTrendDataDetails("interval=5");
   EXPECT_EQ(5, object.getTrendDataDetailsOptions().getInt("interval"));
 }

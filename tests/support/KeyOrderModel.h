@@ -42,6 +42,9 @@ void expectKeyOrderModel(std::size_t parts,
     EXPECT_EQ(first == 0, a == b);
     EXPECT_EQ(first == 0, a.isEqual(b));
     EXPECT_EQ(first != 0, a != b);
+    Id copied(a), assigned;
+    assigned = b;
+    EXPECT_TRUE(copied == a && assigned == b) << "copies compare equal";
     std::size_t i = 0;
     while (i < parts && relation[i] == 1)
       relation[i++] = -1;
