@@ -108,6 +108,12 @@ TEST(AlarmDataDO, DefaultObjectHasThreeNullFields) {
   EXPECT_EQ(hex(key + bytes("01 00 30 20 01 00 01 00 01 00 30 30 31 30 20 30 20 30 20 31 30 31 "
                             "01 00")),
             hex(archiveOf(alarm)));
+  AlarmDataDO::Id id;
+  Archive keyOnly(archiveOf(sample(7)));
+  keyOnly >> id;
+  EXPECT_TRUE(id == sample(7).getDataObjectId());
+  EXPECT_EQ(archiveOf(sample(7)).substr(0, 16), archiveOf(id))
+      << "the object's form begins with its key's";
   AlarmDataDO indexed;
   indexed.setCurrentAlarmMapIndex(5);
   EXPECT_EQ(hex(key + bytes("01 00 30 20 01 00 01 00 01 00 30 30 31 30 20 30 20 30 20 30 01 05 "

@@ -80,6 +80,7 @@ TEST(AlarmLearningValuesDO, ArchiveFormRoundTripsAndFailures) {
             hex(archiveOf(cell)));
   EXPECT_EQ(hex(std::string(16, '\0') + bytes("01 00 01 00 01 00 01 00")),
             hex(archiveOf(Object())));
+  EXPECT_EQ(archiveOf(cell).substr(0, 20), archiveOf(cell.getDataObjectId()));
   Object::Id idBack;
   Archive asId(archiveOf(cell));
   asId >> idBack;

@@ -107,6 +107,9 @@ TEST(Exceptions, FactoryFillsEveryFieldAndRootCausesAreDeepCopies) {
   ASSERT_NE(nullptr, assigned.getRootCause());
   EXPECT_STREQ("inner cause", assigned.getRootCause()->Reason());
 
+  const std::unique_ptr<TesmiraException> base(TesmiraException("Base").clone());
+  EXPECT_STREQ("Base", base->getName());
+  EXPECT_STREQ("", ExceptionFactory("f", 1).createException<DataObjectException>("").Reason());
   const std::string longArgument(5000, 'q');
   const auto big =
       ExceptionFactory("f", 1).createException<DataObjectException>("<%s>", longArgument.c_str());
@@ -120,6 +123,7 @@ TEST(Options, ParsesEntriesAndAnswersQueries) {
             options.keys());
   EXPECT_EQ("2", options.getString("a")) << "a later entry replaces an earlier one";
   EXPECT_EQ("x=y", options.getString("b"));
+  EXPECT_TRUE(options.has("flag") && !options.has("missing"));
   EXPECT_EQ("", options.getString("flag", "fallback"));
   EXPECT_EQ("fallback", options.getString("missing", "fallback"));
   EXPECT_EQ(-17 + 4, options.getInt("d") + options.getInt("g"));

@@ -1,6 +1,7 @@
 // Doubles, strings and byte vectors on the wire.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -143,6 +144,38 @@ TEST(StringCodec, WireFormZeroBytesAndLongTexts) {
     KavSerialize::deserialize(back, round);
     ASSERT_EQ(value, back);
   }
+}
+
+// A source that hands out its bytes a few at a time, as a socket does: the reader cannot see the
+// whole body at once and takes it in pieces.
+class Trickle : public std::streambuf {
+ public:
+  explicit Trickle(std::string bytes) : bytes_(std::move(bytes)) {}
+
+ protected:
+  int_type underflow() override {
+    if (next_ >= bytes_.size()) return traits_type::eof();
+    const std::size_t n = std::min<std::size_t>(7, bytes_.size() - next_);
+    setg(&bytes_[next_], &bytes_[next_], &bytes_[next_] + n);
+    next_ += n;
+    return traits_type::to_int_type(bytes_[next_ - n]);
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t next_ = 0;
+};
+
+TEST(StringCodec, ReadsALongBodyThatArrivesInPieces) {
+  const std::string text(300000, 't');
+  Trickle source(encode(text) + bytes("01 05"));
+  Archive archive(&source);
+  std::string back;
+  long long next = 0;
+  KavSerialize::deserialize(back, archive);
+  KavSerialize::deserialize(next, archive);
+  EXPECT_EQ(text, back);
+  EXPECT_EQ(5, next);
 }
 
 TEST(StringCodec, FailuresLeaveTheTargetEmpty) {

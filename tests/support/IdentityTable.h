@@ -21,7 +21,8 @@ template <class T>
 void expectIdentity(const T& original, std::initializer_list<Change<T>> changes) {
   for (const Change<T>& change : changes) {
     SCOPED_TRACE(change.label);
-    T changed(original);
+    T changed;
+    changed = original;
     change.apply(changed);
     EXPECT_EQ(change.stillIdentical, original.isIdentical(changed));
     EXPECT_EQ(change.stillIdentical, changed.isIdentical(original));
