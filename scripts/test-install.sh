@@ -63,7 +63,7 @@ check_install_tree() {
 # is exported as weak symbols; nothing else may be.
 check_exports() {
   step "Exported symbols"
-  local lib=$stage/$libdir/libdataobjects_data.so.1.0.0 symbols unexpected
+  local lib=$stage/$libdir/libdataobjects_data.so.1.0.0 symbols unexpected hidden
   nm -D --defined-only "$lib" | awk '{ print $2 }' | sort | uniq -c
   symbols=$(nm -DC --defined-only "$lib" | cut -d' ' -f3-)
   for type in TesmiraException KavSerialize::SerializationException DataObjectException \
@@ -80,6 +80,11 @@ check_exports() {
     grep -Ev "^(($classes)(::|\$)|operator(<<|>>)\(Archive&, |(void )?std::)" || true)
   [ -z "$unexpected" ] || fail "exported beyond the public API:\n$unexpected"
   echo "every exported symbol belongs to the public API or is a standard-library instantiation"
+  # A public function declared without DATAOBJECTS_DATA_API stays a local symbol of the library.
+  hidden=$(nm -C --defined-only "$lib" | awk '$2 == "t"' | cut -d' ' -f3- | grep -v '\[clone ' |
+    grep -E "^(($classes)(::|\$)|operator(<<|>>)\(Archive&, )" || true)
+  [ -z "$hidden" ] || fail "functions of the public API are not exported:\n$hidden"
+  echo "no function of the public API is hidden"
 }
 
 build_consumers() {
