@@ -1,0 +1,195 @@
+// The double codec against the straightforward stream route it must match character for
+// character: formatted insertion with precision 35 when writing, formatted extraction when
+// reading. The reference is written here from the description of the format.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "libs/utilities/archive/Serialize"
+
+namespace {
+
+double fromBits(std::uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+std::uint64_t toBits(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+void referenceWrite(double value, std::ostream& os) {
+  os.precision(35);
+  if (value > std::numeric_limits<double>::max()) {
+    os << "inf ";
+  } else if (value < std::numeric_limits<double>::lowest()) {
+    os << "ninf ";
+  } else if (value <= std::numeric_limits<double>::max()) {
+    os << value << ' ';
+  } else {
+    os << "NaN ";
+  }
+}
+
+struct ReadOutcome {
+  bool failed;
+  std::uint64_t bits;
+  long long position;
+  std::ios_base::iostate state;
+  bool operator==(const ReadOutcome& o) const {
+    return failed == o.failed && bits == o.bits && position == o.position && state == o.state;
+  }
+};
+
+ReadOutcome outcome(bool failed, double value, std::istream& is) {
+  const std::ios_base::iostate state = is.rdstate();
+  is.clear();
+  return {failed, toBits(value), static_cast<long long>(is.tellg()), state};
+}
+
+ReadOutcome referenceRead(const std::string& text) {
+  std::stringstream is(text, std::ios::in | std::ios::binary);
+  double value = 0.5;
+  const int next = is.peek();
+  const int taken = next == 'n' ? 4 : 3;
+  if (next == 'i' || next == 'n' || next == 'N') {
+    value = next == 'i' ? INFINITY : next == 'n' ? -INFINITY : fromBits(0x7FF8000000000000ull);
+    for (int i = 0; i < taken; ++i)
+      is.get();
+  } else {
+    is >> value;
+  }
+  const bool failed = is.get() != ' ';
+  return outcome(failed, value, is);
+}
+
+ReadOutcome libraryRead(const std::string& text) {
+  Archive archive(text);
+  double value = 0.5;
+  const bool failed = KavSerialize::deserialize_floating_point<double>(value, archive);
+  return outcome(failed, value, archive);
+}
+
+std::string libraryText(double value) {
+  Archive archive;
+  KavSerialize::serialize(value, archive);
+  return archive.str();
+}
+
+std::string referenceText(double value) {
+  std::ostringstream os;
+  referenceWrite(value, os);
+  return os.str();
+}
+
+// Random bit patterns, then the classes where formatting goes wrong first.
+std::vector<double> sampleValues() {
+  std::mt19937_64 random(20261205);
+  std::vector<double> values;
+  for (int i = 0; i < 1000000; ++i)
+    values.push_back(fromBits(random()));
+  const double limits[] = {std::numeric_limits<double>::denorm_min(),
+                           std::numeric_limits<double>::min(),
+                           fromBits(0x000FFFFFFFFFFFFFull),  // the largest subnormal
+                           std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::epsilon(),
+                           0.0,
+                           INFINITY,
+                           std::nan(""),
+                           9007199254740993.0,
+                           0.1,
+                           1e-5};
+  for (double v : limits)
+    values.push_back(v);
+  for (int e = -324; e <= 308; ++e) {
+    const double p = std::pow(10.0, e);
+    values.insert(values.end(), {p, std::nextafter(p, 0.0), std::nextafter(p, INFINITY)});
+  }
+  for (int e = -1074; e <= 1023; ++e)
+    values.push_back(std::ldexp(1.0, e));
+  const std::size_t n = values.size();
+  for (std::size_t i = 0; i < n; ++i)
+    values.push_back(-values[i]);
+  return values;
+}
+
+TEST(DoubleDifferential, WritesWhatTheStreamRouteWrites) {
+  for (double value : sampleValues()) {
+    const std::string text = libraryText(value);
+    ASSERT_EQ(referenceText(value), text) << std::hexfloat << value;
+    if (std::isfinite(value)) {
+      char printed[64];
+      std::snprintf(printed, sizeof printed, "%.35g ", value);
+      ASSERT_EQ(printed, text);
+    }
+  }
+}
+
+TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
+  std::mt19937_64 random(7);
+  const std::string tails[] = {"", " ", "x", " 1", ";", "e", "5"};
+  std::vector<std::string> texts;
+  for (double value : sampleValues()) {
+    std::string text = referenceText(value);
+    if (random() % 4 == 0) text.pop_back();  // no blank: the next character decides
+    texts.push_back(text + tails[random() % 7]);
+  }
+  // Texts the writer never makes, from the characters a number is made of.
+  const char alphabet[] = "0123456789+-.eEinNx \t";
+  for (int i = 0; i < 300000; ++i) {
+    std::string text(random() % 12, ' ');
+    for (char& c : text)
+      c = alphabet[random() % (sizeof alphabet - 1)];
+    texts.push_back(text);
+  }
+  for (const char* text : {"", " ", "+1 ", "+-1 ", "-.5 ", ".e1 ", "1e+ ", "1e999 ", "-1e999 ",
+                           "1e-400 ", "0x1p3 ", "00012.50 ", "1.5e3e4 ", "  7 ", "inf", "NaNx"}) {
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    const ReadOutcome expected = referenceRead(text), actual = libraryRead(text);
+    ASSERT_TRUE(expected == actual)
+        << '"' << text << "\" failed " << expected.failed << "/" << actual.failed << " bits "
+        << std::hex << expected.bits << "/" << actual.bits << std::dec << " at "
+        << expected.position << "/" << actual.position << " state " << expected.state << "/"
+        << actual.state;
+  }
+}
+
+// A locale with a decimal comma: the library must then format and read as the stream does.
+struct CommaPoint : std::numpunct<char> {
+  char do_decimal_point() const override { return ','; }
+};
+
+TEST(DoubleDifferential, OtherFormatSettingsTakeTheStreamRoute) {
+  const double value = -1234.5;
+  Archive showpos;
+  showpos.setf(std::ios_base::showpos);
+  KavSerialize::serialize(value, showpos);
+  std::ostringstream reference;
+  reference.setf(std::ios_base::showpos);
+  referenceWrite(value, reference);
+  EXPECT_EQ(reference.str(), showpos.str());
+
+  Archive comma;
+  comma.imbue(std::locale(std::locale::classic(), new CommaPoint));
+  KavSerialize::serialize(value, comma);
+  EXPECT_EQ("-1234,5 ", comma.str());
+  double back = 0;
+  KavSerialize::deserialize(back, comma);
+  EXPECT_EQ(value, back);
+}
+
+}  // namespace
