@@ -1,5 +1,6 @@
 #include "dataobjects/CompressedDetails.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -42,7 +43,12 @@ std::string CompressedDetails::text(long long externalReference,
     bytes_ = loader(externalReference);
   }
   if (bytes_.empty()) return std::string();
-  return decompress(bytes_, errorFile_, errorLine_);
+  if (bytes_ != textOf_) {
+    std::string text = decompress(bytes_, errorFile_, errorLine_);
+    text_.swap(text);
+    textOf_ = bytes_;
+  }
+  return text_;
 }
 
 void CompressedDetails::setText(const char* data, std::size_t size) {
@@ -51,6 +57,9 @@ void CompressedDetails::setText(const char* data, std::size_t size) {
     return;
   }
   std::vector<unsigned char> stored = compress(data, size);
+  textOf_.clear();
+  text_.assign(data, static_cast<std::size_t>(std::find(data, data + size, '\0') - data));
+  textOf_ = stored;
   bytes_.swap(stored);
 }
 

@@ -33,6 +33,8 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   /// Takes the other's stored bytes; the error site stays this object's.
   CompressedDetails& operator=(const CompressedDetails& other) {
     bytes_ = other.bytes_;
+    text_ = other.text_;
+    textOf_ = other.textOf_;
     return *this;
   }
 
@@ -52,7 +54,10 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   const std::vector<unsigned char>& bytes() const { return bytes_; }
   std::vector<unsigned char>& bytes() { return bytes_; }
   void setBytes(const std::vector<unsigned char>& bytes) { bytes_ = bytes; }
-  void clear() { bytes_.clear(); }
+  void clear() {
+    bytes_.clear();
+    textOf_.clear();
+  }
 
   /// The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream.
   static std::vector<unsigned char> compress(const char* data, std::size_t size);
@@ -62,6 +67,11 @@ class DATAOBJECTS_DATA_API CompressedDetails {
 
  private:
   mutable std::vector<unsigned char> bytes_;
+  /// The text last compressed into, or decompressed from, the stored bytes `textOf_`. It stands
+  /// for the stored bytes while they still equal `textOf_` (they are compared, since a caller
+  /// may change them through bytes()), and spares decompressing them again.
+  mutable std::string text_;
+  mutable std::vector<unsigned char> textOf_;
   const char* errorFile_;
   int errorLine_;
 };

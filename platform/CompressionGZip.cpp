@@ -44,6 +44,59 @@ struct DeflateStream {
   }
 };
 
+// Inputs up to this size are compressed with a 512-byte window and the smallest hash table: as
+// small a result as with zlib's defaults for them, and far less state to set up.
+constexpr int kSmallInput = 512;
+constexpr int kSmallGzipWindowBits = 9 + 16;
+constexpr int kSmallMemLevel = 1;
+
+// The streams each thread keeps and resets for every call. For the short details texts of the
+// data objects, setting a zlib stream up costs as much as the work itself.
+struct KeptStreams {
+  InflateStream inflater;
+  DeflateStream smallDeflater;
+  int deflaterLevel = 0;
+};
+
+KeptStreams& keptStreams() {
+  thread_local KeptStreams streams;
+  return streams;
+}
+
+z_stream& smallDeflater(int level) {
+  DeflateStream& kept = keptStreams().smallDeflater;
+  if (kept.open && keptStreams().deflaterLevel == level) {
+    if (deflateReset(&kept.z) != Z_OK) fail(kDeflateFailed, "deflateReset failed");
+    return kept.z;
+  }
+  if (kept.open) {
+    deflateEnd(&kept.z);
+    kept.open = false;
+  }
+  kept.z = z_stream{};
+  if (deflateInit2(&kept.z, level, Z_DEFLATED, kSmallGzipWindowBits, kSmallMemLevel,
+                   Z_DEFAULT_STRATEGY) != Z_OK) {
+    fail(kDeflateFailed, kept.z.msg ? kept.z.msg : "deflateInit2 failed");
+  }
+  kept.open = true;
+  keptStreams().deflaterLevel = level;
+  return kept.z;
+}
+
+z_stream& inflater(int windowBits) {
+  InflateStream& kept = keptStreams().inflater;
+  if (kept.open) {
+    if (inflateReset2(&kept.z, windowBits) != Z_OK) fail(kInflateInit, "inflateReset2 failed");
+    return kept.z;
+  }
+  kept.z = z_stream{};
+  if (inflateInit2(&kept.z, windowBits) != Z_OK) {
+    fail(kInflateInit, kept.z.msg ? kept.z.msg : "inflateInit2 failed");
+  }
+  kept.open = true;
+  return kept.z;
+}
+
 }  // namespace
 
 CompressionException::CompressionException() : TesmiraException("CompressionException") {}
@@ -61,21 +114,27 @@ CompressionZLibBase::~CompressionZLibBase() = default;
 
 unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& compressedLength) {
   if (length < 0 || (length > 0 && data == nullptr)) fail(kBadArguments, "invalid input");
-  DeflateStream stream;
-  if (deflateInit2(&stream.z, level_, Z_DEFLATED, windowBits_, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    fail(kDeflateFailed, stream.z.msg ? stream.z.msg : "deflateInit2 failed");
+  DeflateStream local;
+  z_stream* z = nullptr;
+  if (length <= kSmallInput && windowBits_ == kGzipWindowBits) {
+    z = &smallDeflater(level_);
+  } else {
+    if (deflateInit2(&local.z, level_, Z_DEFLATED, windowBits_, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+      fail(kDeflateFailed, local.z.msg ? local.z.msg : "deflateInit2 failed");
+    }
+    local.open = true;
+    z = &local.z;
   }
-  stream.open = true;
-  const uLong bound = deflateBound(&stream.z, static_cast<uLong>(length));
+  const uLong bound = deflateBound(z, static_cast<uLong>(length));
   std::unique_ptr<unsigned char[]> buffer(new unsigned char[bound]);
-  stream.z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-  stream.z.avail_in = static_cast<uInt>(length);
-  stream.z.next_out = buffer.get();
-  stream.z.avail_out = static_cast<uInt>(bound);
-  if (deflate(&stream.z, Z_FINISH) != Z_STREAM_END) {
-    fail(kDeflateFailed, stream.z.msg ? stream.z.msg : "deflate did not finish");
+  z->next_in = static_cast<Bytef*>(const_cast<void*>(data));
+  z->avail_in = static_cast<uInt>(length);
+  z->next_out = buffer.get();
+  z->avail_out = static_cast<uInt>(bound);
+  if (deflate(z, Z_FINISH) != Z_STREAM_END) {
+    fail(kDeflateFailed, z->msg ? z->msg : "deflate did not finish");
   }
-  compressedLength = static_cast<int>(stream.z.total_out);
+  compressedLength = static_cast<int>(z->total_out);
   return buffer.release();
 }
 
@@ -85,50 +144,46 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
       (length > 0 && output == nullptr)) {
     fail(kBadArguments, "invalid input");
   }
-  InflateStream stream;
-  if (inflateInit2(&stream.z, windowBits_) != Z_OK) {
-    fail(kInflateInit, stream.z.msg ? stream.z.msg : "inflateInit2 failed");
-  }
-  stream.open = true;
-  stream.z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-  stream.z.avail_in = static_cast<uInt>(compressedLength);
-  stream.z.next_out = static_cast<Bytef*>(output);
-  stream.z.avail_out = static_cast<uInt>(length);
+  z_stream& z = inflater(windowBits_);
+  z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+  z.avail_in = static_cast<uInt>(compressedLength);
+  z.next_out = static_cast<Bytef*>(output);
+  z.avail_out = static_cast<uInt>(length);
 
   // A gzip file may hold several members one after another; each must be complete.
   for (;;) {
-    const int status = inflate(&stream.z, Z_FINISH);
+    const int status = inflate(&z, Z_FINISH);
     if (status == Z_STREAM_END) {
-      if (stream.z.avail_in == 0) break;
-      if (inflateReset(&stream.z) != Z_OK) fail(kCorrupt, "inflateReset failed");
+      if (z.avail_in == 0) break;
+      if (inflateReset(&z) != Z_OK) fail(kCorrupt, "inflateReset failed");
       continue;
     }
     if (status == Z_NEED_DICT || status == Z_DATA_ERROR || status == Z_STREAM_ERROR ||
         status == Z_MEM_ERROR) {
-      fail(kCorrupt, stream.z.msg ? stream.z.msg : "invalid compressed data");
+      fail(kCorrupt, z.msg ? z.msg : "invalid compressed data");
     }
     // Z_BUF_ERROR or Z_OK: either the input ran out or the output is full.
-    if (stream.z.avail_out == 0) {
+    if (z.avail_out == 0) {
       unsigned char probe = 0;
-      stream.z.next_out = &probe;
-      stream.z.avail_out = 1;
-      const int more = inflate(&stream.z, Z_FINISH);
-      if (stream.z.avail_out == 0) fail(kTooLong, "decompressed data longer than expected");
+      z.next_out = &probe;
+      z.avail_out = 1;
+      const int more = inflate(&z, Z_FINISH);
+      if (z.avail_out == 0) fail(kTooLong, "decompressed data longer than expected");
       if (more == Z_STREAM_END) {
-        stream.z.next_out = static_cast<Bytef*>(output) + length;
-        stream.z.avail_out = 0;
-        if (stream.z.avail_in == 0) break;
-        if (inflateReset(&stream.z) != Z_OK) fail(kCorrupt, "inflateReset failed");
+        z.next_out = static_cast<Bytef*>(output) + length;
+        z.avail_out = 0;
+        if (z.avail_in == 0) break;
+        if (inflateReset(&z) != Z_OK) fail(kCorrupt, "inflateReset failed");
         continue;
       }
       if (more == Z_DATA_ERROR || more == Z_NEED_DICT || more == Z_STREAM_ERROR) {
-        fail(kCorrupt, stream.z.msg ? stream.z.msg : "invalid compressed data");
+        fail(kCorrupt, z.msg ? z.msg : "invalid compressed data");
       }
       fail(kTruncated, "unexpected end of compressed data");
     }
     fail(kTruncated, "unexpected end of compressed data");
   }
-  if (stream.z.avail_out != 0) fail(kTooShort, "decompressed data shorter than expected");
+  if (z.avail_out != 0) fail(kTooShort, "decompressed data shorter than expected");
   return length;
 }
 

@@ -97,6 +97,10 @@ TYPED_TEST(CompressedDetailsTest, StoredFormIsTheLengthThenAGzipStream) {
 
   A::setText(object, std::string("cut\0here", 8));
   EXPECT_EQ("cut", A::text(object));
+  A::stored(object) = storedForm("changed in place");
+  EXPECT_EQ("changed in place", A::text(object)) << "stored bytes changed through the reference";
+  A::stored(object)[A::stored(object).size() - 2] ^= 0x01;
+  EXPECT_THROW(A::text(object), DataObjectException) << "and changed again, to a bad checksum";
   A::setText(object, "");
   EXPECT_TRUE(A::stored(object).empty());
   EXPECT_EQ("", A::text(object));
