@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release) and runs them, writing the results as JSON to
-# build/bench/results.json (or $1) and the throughput plot to build/bench/throughput.png.
+# build/bench/results.json (or $1) and the throughput plot beside it (throughput.png), then
+# measures the peak memory of reading a MeasurementDataDO with a 64 MiB blob.
 # Extra arguments go to Google Benchmark, e.g. --benchmark_filter=Blob.
 # Usage: scripts/bench.sh [RESULTS.json] [--benchmark_... ...]
 set -euo pipefail
@@ -15,11 +16,15 @@ scripts/install-deps.sh libbenchmark-dev libcereal-dev libmsgpack-cxx-dev libdef
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_BUILD_BENCHMARKS=ON \
   -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF \
   >/dev/null
-cmake --build build/bench --parallel "$(nproc)" --target dataobjects_bench
+cmake --build build/bench --parallel "$(nproc)" --target dataobjects_bench dataobjects_memory_peak
 mkdir -p "$(dirname "$results")"
 # Keep freed memory in the process: otherwise every large buffer is a fresh mapping whose page
 # faults (slow on virtual machines) swamp what is measured, for every contender alike.
 export GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456
 build/bench/bench/dataobjects_bench --benchmark_out="$results" --benchmark_out_format=json \
   --benchmark_counters_tabular=true "$@"
-python3 bench/plot.py "$results" "$(dirname "$results")/throughput.png"
+build/bench/bench/dataobjects_memory_peak
+# Debian's python3 is the one with python3-matplotlib.
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+"$python" bench/plot.py "$results" "$(dirname "$results")/throughput.png"

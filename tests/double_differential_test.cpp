@@ -119,6 +119,16 @@ std::vector<double> sampleValues() {
   }
   for (int e = -1074; e <= 1023; ++e)
     values.push_back(std::ldexp(1.0, e));
+  for (int i = 0; i < 100000; ++i) {  // whole numbers of every size, and their neighbours
+    const double whole = std::trunc(
+        std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 80) - 20));
+    values.insert(values.end(),
+                  {whole, std::nextafter(whole, 0.0), std::nextafter(whole, INFINITY)});
+  }
+  for (double edge : {9.2e18, 9223372036854775807.0, 9007199254740992.0, 1e35, 1e34,
+                      99999999999999999999999999999999999.0}) {
+    values.insert(values.end(), {edge, std::nextafter(edge, 0.0), std::nextafter(edge, INFINITY)});
+  }
   const std::size_t n = values.size();
   for (std::size_t i = 0; i < n; ++i)
     values.push_back(-values[i]);
