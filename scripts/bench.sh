@@ -23,7 +23,7 @@ mkdir -p "$(dirname "$results")"
 export GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456
 build/bench/bench/dataobjects_bench --benchmark_out="$results" --benchmark_out_format=json \
   --benchmark_counters_tabular=true "$@"
-build/bench/bench/dataobjects_memory_peak
+env -u GLIBC_TUNABLES build/bench/bench/dataobjects_memory_peak
 # Debian's python3 is the one with python3-matplotlib.
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3

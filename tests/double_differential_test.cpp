@@ -159,7 +159,7 @@ TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
   // Texts the writer never makes, from the characters a number is made of.
   const char alphabet[] = "0123456789+-.eEinNx \t";
   for (int i = 0; i < 300000; ++i) {
-    std::string text(random() % 12, ' ');
+    std::string text(static_cast<std::size_t>(random() % 12), ' ');
     for (char& c : text)
       c = alphabet[random() % (sizeof alphabet - 1)];
     texts.push_back(text);
