@@ -84,58 +84,31 @@ AlarmDataDO sample(unsigned seed, bool nulls = false) {
                      u16(7 + seed), nulls, true, uuidNumber(seed + 100), nulls, -1LL - seed);
 }
 
-TEST(AlarmDataDO, DefaultObjectHasThreeNullFields) {
+TEST(AlarmDataDO, NullFieldsThrowAndKeepTheirValues) {
   const AlarmDataDO alarm;
   EXPECT_FALSE(AlarmDataDO::Id::IsMultiKeyId());
-  EXPECT_EQ("AlarmData[" + kNil + "]", alarm.getDataObjectId().ToString());
-  EXPECT_EQ("AlarmData[" + kNil +
-                "]=[(LastMeasurementTime=0) (CurrentValue=0) (MainAlarmCount=0) "
-                "(PreAlarmCount=0) (AlarmType=0) (LearningModeActive=0) (IsTriggerValidator=0) "
-                "(LearningModeActives=null) (CurrentLowerPreAlarmLevel=0) "
-                "(CurrentPreAlarmLevel=0) (CurrentMainAlarmLevel=0) (CurrentAlarmMapIndex=null) "
-                "(Active=0) (LatestSavedTimeSignal=null) (AlarmStateSince=0) ]",
-            alarm.ToString());
-  expectKeyOrderModel<AlarmDataDO::Id>(1, [](const std::vector<int>& r) {
-    const AlarmDataDO a(sample(2 + static_cast<unsigned>(r[0]))), b(sample(2));
-    EXPECT_EQ(r[0] == 0, a == b) << "objects compare keys only";
-    return std::make_pair(a.getDataObjectId(), b.getDataObjectId());
-  });
   expectThrows([&] { alarm.getLearningModeActives(); }, nullAccess(0));
   expectThrows([&] { alarm.getCurrentAlarmMapIndex(); }, nullAccess(1));
   expectThrows([&] { alarm.getLatestSavedTimeSignal(); }, nullAccess(2));
-
-  const std::string key(16, '\0');
-  EXPECT_EQ(hex(key + bytes("01 00 30 20 01 00 01 00 01 00 30 30 31 30 20 30 20 30 20 31 30 31 "
-                            "01 00")),
-            hex(archiveOf(alarm)));
-  AlarmDataDO::Id id;
-  Archive keyOnly(archiveOf(sample(7)));
-  keyOnly >> id;
-  EXPECT_TRUE(id == sample(7).getDataObjectId());
-  EXPECT_EQ(archiveOf(sample(7)).substr(0, 16), archiveOf(id))
-      << "the object's form begins with its key's";
-  AlarmDataDO indexed;
-  indexed.setCurrentAlarmMapIndex(5);
-  EXPECT_EQ(hex(key + bytes("01 00 30 20 01 00 01 00 01 00 30 30 31 30 20 30 20 30 20 30 01 05 "
-                            "30 31 01 00")),
-            hex(archiveOf(indexed)));
-}
-
-TEST(AlarmDataDO, FullConstructorStoresValuesEvenUnderSetFlags) {
-  EXPECT_EQ(
-      "AlarmData[00000000-0000-0000-0000-000000000003]=[(LastMeasurementTime=1000000000003) "
-      "(CurrentValue=5.5) (MainAlarmCount=303) (PreAlarmCount=7) (AlarmType=8) "
-      "(LearningModeActive=1) (IsTriggerValidator=0) (LearningModeActives=modes3) "
-      "(CurrentLowerPreAlarmLevel=-0.375) (CurrentPreAlarmLevel=1e+06) "
-      "(CurrentMainAlarmLevel=1e-05) (CurrentAlarmMapIndex=10) (Active=1) "
-      "(LatestSavedTimeSignal=00000000-0000-0000-0000-000000000067) (AlarmStateSince=-4) ]",
-      sample(3).ToString());
-  AlarmDataDO hidden = sample(3, true);
+  AlarmDataDO hidden = sample(3, true);  // the full constructor with three true flags
   EXPECT_EQ(std::string::npos, archiveOf(hidden).find("modes3")) << "no value under a set flag";
   hidden.setLearningModeActivesIsNull(false);
   hidden.setCurrentAlarmMapIndexIsNull(false);
   hidden.setLatestSavedTimeSignalIsNull(false);
   EXPECT_EQ(fields(sample(3)), fields(hidden)) << "the values were stored all the same";
+}
+
+TEST(AlarmDataDO, KeysOrderCompareAndBeginTheArchiveForm) {
+  expectKeyOrderModel<AlarmDataDO::Id>(1, [](const std::vector<int>& r) {
+    const AlarmDataDO a(sample(2 + static_cast<unsigned>(r[0]))), b(sample(2));
+    EXPECT_EQ(r[0] == 0, a == b) << "objects compare keys only";
+    return std::make_pair(a.getDataObjectId(), b.getDataObjectId());
+  });
+  AlarmDataDO::Id id;
+  Archive keyOnly(archiveOf(sample(7)));
+  keyOnly >> id;
+  EXPECT_TRUE(id == sample(7).getDataObjectId());
+  EXPECT_EQ(archiveOf(sample(7)).substr(0, 16), archiveOf(id));
 }
 
 // Random events of the state table on two objects, each nullable field checked against a model

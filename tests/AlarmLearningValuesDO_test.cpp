@@ -20,19 +20,10 @@ const UuidEntryDO kUuid[] = {UuidEntryDO(Uuid::fromString("10000000-0000-0000-00
                              UuidEntryDO(Uuid::fromString("20000000-0000-0000-0000-000000000000")),
                              UuidEntryDO(Uuid::fromString("30000000-0000-0000-0000-000000000000"))};
 
-TEST(AlarmLearningValuesDO, TextsRunTheKeyPartsTogether) {
+TEST(AlarmLearningValuesDO, KeysWithTheSameTextAreStillDifferent) {
   EXPECT_TRUE(Object::Id::IsMultiKeyId());
-  EXPECT_EQ("AlarmLearningValues[" + kNil + "00]=[(ValueCount=0) (LearningValues=0(Blob Length)) ]",
-            Object().ToString());
-  const Object cell(kUuid[1], 7, 65535, 3, Blob(12, 0xEE));
-  EXPECT_EQ(
-      "AlarmLearningValues[20000000-0000-0000-0000-000000000000765535]=[(ValueCount=3) "
-      "(LearningValues=12(Blob Length)) ]",
-      cell.ToString());
-  EXPECT_EQ("AlarmLearningValues[20000000-0000-0000-0000-000000000000765535]",
-            cell.getDataObjectId().ToString());
   const Object::Id a(kUuid[1], 1, 23), b(kUuid[1], 12, 3);
-  EXPECT_EQ(a.ToString(), b.ToString());
+  EXPECT_EQ(a.ToString(), b.ToString()) << "the key parts run together";
   EXPECT_TRUE(a != b);
 }
 

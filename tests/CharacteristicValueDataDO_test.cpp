@@ -28,27 +28,10 @@ Object sample() {
                 entry("33333333-0000-0000-0000-000000000000"), 0.1, 7, true);
 }
 
-TEST(CharacteristicValueDataDO, DefaultAndFullObjectsRender) {
-  const Object empty;
-  EXPECT_EQ(-1, empty.getExternalReferenceCharacteristicValueDataDetails());
-  EXPECT_EQ("CharacteristicValueData[" + kNil + "]=[(MeasurementTimeStamp=0) " +
-                "(CharacteristicValueConfig=" + kNil + ") (CharacteristicValueDataDetails=) " +
-                "(JobData=" + kNil + ") (Value=0) (AlarmType=0) (SavedByAlarmStatusChange=0) ]",
-            empty.ToString());
-
-  Object full = sample();
-  EXPECT_EQ(-1, full.getExternalReferenceCharacteristicValueDataDetails());
-  EXPECT_EQ(
-      "CharacteristicValueData[11111111-0000-0000-0000-000000000000]=[(MeasurementTimeStamp=-5) "
-      "(CharacteristicValueConfig=22222222-0000-0000-0000-000000000000) "
-      "(CharacteristicValueDataDetails=unit=mm;axis=x) "
-      "(JobData=33333333-0000-0000-0000-000000000000) (Value=0.1) (AlarmType=7) "
-      "(SavedByAlarmStatusChange=1) ]",
-      full.ToString());
-  full.setValue(2000000.0);
-  EXPECT_NE(std::string::npos, full.ToString().find("(Value=2e+06)"));
-  EXPECT_EQ("CharacteristicValueData[11111111-0000-0000-0000-000000000000]",
-            full.getDataObjectId().ToString());
+TEST(CharacteristicValueDataDO, ConstructorsStartWithoutAnExternalReference) {
+  EXPECT_EQ(-1, Object().getExternalReferenceCharacteristicValueDataDetails());
+  EXPECT_EQ(-1, sample().getExternalReferenceCharacteristicValueDataDetails());
+  EXPECT_TRUE(Object().getCompressedCharacteristicValueDataDetails().empty());
 }
 
 TEST(CharacteristicValueDataDO, IdentityComparesEveryFieldButTheReference) {

@@ -17,16 +17,8 @@ const UuidEntryDO kUuid[] = {UuidEntryDO(Uuid::fromString("10000000-0000-0000-00
                              UuidEntryDO(Uuid::fromString("20000000-0000-0000-0000-000000000000")),
                              UuidEntryDO(Uuid::fromString("30000000-0000-0000-0000-000000000000"))};
 
-TEST(CharacteristicValueDataMeasurementDataMapDO, TextsRunTheTwoReferencesTogether) {
+TEST(CharacteristicValueDataMeasurementDataMapDO, IsNotAMultiKeyIdDespiteTwoParts) {
   EXPECT_FALSE(MapDO::Id::IsMultiKeyId());
-  EXPECT_EQ("CharacteristicValueDataMeasurementDataMap[" + kNil + kNil + "]=[]",
-            MapDO().ToString());
-  const MapDO link(kUuid[0], kUuid[2]);
-  const std::string key =
-      "CharacteristicValueDataMeasurementDataMap[10000000-0000-0000-0000-0000000000ff"
-      "30000000-0000-0000-0000-000000000000";
-  EXPECT_EQ(key + "]", link.getDataObjectId().ToString());
-  EXPECT_EQ(key + "]=[]", link.ToString());
 }
 
 TEST(CharacteristicValueDataMeasurementDataMapDO, OrderingEqualityAndIdentityFollowTheModel) {

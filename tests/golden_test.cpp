@@ -33,29 +33,41 @@ std::string readFile(const fs::path& path) {
   return content.str();
 }
 
-// The bytes the description lists: every line that is not a '#' comment, in hex.
-std::string describedBytes(const fs::path& path) {
+// What a description gives: the bytes (every line that is not a '#' comment, in hex) and the
+// object's text (the line "# text: ...").
+struct Description {
+  std::string bytes;
+  std::string text;
+};
+
+Description describe(const fs::path& path) {
   std::istringstream lines(readFile(path));
   std::string line, hexText;
+  Description description;
   while (std::getline(lines, line)) {
+    if (line.rfind("# text: ", 0) == 0) description.text = line.substr(8);
     if (!line.empty() && line[0] != '#') hexText += line + " ";
   }
-  return testing_support::bytes(hexText);
+  description.bytes = testing_support::bytes(hexText);
+  return description;
 }
 
 template <class T>
-void expectGolden(const std::string& bytes, const T& expected) {
-  Archive input(bytes);
+void expectGolden(const Description& golden, const T& expected) {
+  Archive input(golden.bytes);
   T decoded;
   input >> decoded;
   EXPECT_EQ(EOF, input.peek()) << "every byte belongs to the object";
-  EXPECT_EQ(expected.ToString(), decoded.ToString());
+  EXPECT_EQ(golden.text, decoded.ToString());
+  EXPECT_EQ(golden.text, expected.ToString());
+  EXPECT_EQ(0u, golden.text.rfind(decoded.getDataObjectId().ToString() + "=[", 0))
+      << "the text begins with the key's";
   EXPECT_EQ(expected.ToString().find("nan") == std::string::npos, decoded.isIdentical(expected));
   Archive again, fromExpected;
   again << decoded;
   fromExpected << expected;
-  EXPECT_EQ(hex(bytes), hex(again.str())) << "re-encoded";
-  EXPECT_EQ(hex(bytes), hex(fromExpected.str())) << "encoded from the expected object";
+  EXPECT_EQ(hex(golden.bytes), hex(again.str())) << "re-encoded";
+  EXPECT_EQ(hex(golden.bytes), hex(fromExpected.str())) << "encoded from the expected object";
 }
 
 UuidEntryDO entry(const char* text) {
@@ -66,10 +78,10 @@ const UuidEntryDO kB = entry("22222222-0000-4000-8000-000000000002");
 const UuidEntryDO kC = entry("33333333-0000-4000-8000-000000000003");
 using Blob = std::vector<unsigned char>;
 
-std::map<std::string, std::function<void(const std::string&)>> goldenExpectations() {
-  std::map<std::string, std::function<void(const std::string&)>> all;
+std::map<std::string, std::function<void(const Description&)>> goldenExpectations() {
+  std::map<std::string, std::function<void(const Description&)>> all;
   auto add = [&all](const char* name, auto makeExpected) {
-    all[name] = [makeExpected](const std::string& bytes) { expectGolden(bytes, makeExpected()); };
+    all[name] = [makeExpected](const Description& golden) { expectGolden(golden, makeExpected()); };
   };
   add("JobDataDO-default", [] { return JobDataDO(); });
   add("JobDataDO-full", [] {
@@ -115,6 +127,8 @@ std::map<std::string, std::function<void(const std::string&)>> goldenExpectation
   add("AlarmLearningValuesDO-full", [] {
     return AlarmLearningValuesDO(kA, 1, 2, 3, Blob{0xAB, 0xCD});
   });
+  add("CharacteristicValueDataMeasurementDataMapDO-default",
+      [] { return CharacteristicValueDataMeasurementDataMapDO(); });
   add("CharacteristicValueDataMeasurementDataMapDO-full",
       [] { return CharacteristicValueDataMeasurementDataMapDO(kA, kB); });
   return all;
@@ -127,15 +141,15 @@ TEST(GoldenArchives, EveryFileDecodesToItsObjectAndReencodesByteForByte) {
     if (file.path().extension() != ".bin") continue;
     const std::string name = file.path().stem().string();
     SCOPED_TRACE(name);
-    const std::string bytes = readFile(file.path());
-    EXPECT_EQ(hex(describedBytes(fs::path(file.path()).replace_extension(".txt"))), hex(bytes))
+    const Description golden = describe(fs::path(file.path()).replace_extension(".txt"));
+    EXPECT_EQ(hex(golden.bytes), hex(readFile(file.path())))
         << "the archive differs from its description";
     const auto expectation = expectations.find(name);
     if (expectation == expectations.end()) {
       ADD_FAILURE() << "no expected object for " << name;
       continue;
     }
-    expectation->second(bytes);
+    expectation->second(golden);
     ++checked;
   }
   EXPECT_EQ(expectations.size(), checked) << "a golden archive is missing";
