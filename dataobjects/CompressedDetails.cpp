@@ -37,6 +37,9 @@ CompressionException rejected(int line, const std::string& reason) {
 
 }  // namespace
 
+CompressedDetails::CompressedDetails(const CompressedDetails& other) = default;
+CompressedDetails::~CompressedDetails() = default;
+
 std::string CompressedDetails::text(long long externalReference,
                                     ExternalReferenceLoader loader) const {
   if (bytes_.empty() && externalReference != -1 && loader != nullptr) {

@@ -29,7 +29,8 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   /// `errorFile` (static storage) and `errorLine` name the owning class in decompression errors.
   CompressedDetails(const char* errorFile, int errorLine)
       : errorFile_(errorFile), errorLine_(errorLine) {}
-  CompressedDetails(const CompressedDetails&) = default;
+  CompressedDetails(const CompressedDetails& other);
+  ~CompressedDetails();
   /// Takes the other's stored bytes; the error site stays this object's.
   CompressedDetails& operator=(const CompressedDetails& other) {
     bytes_ = other.bytes_;
