@@ -31,6 +31,12 @@ constexpr int kImplausibleLengthLine = 2;
                                             "deactivate all", cause.Reason());
 }
 
+void checkCompressible(std::size_t size) {
+  if (size > static_cast<std::size_t>(INT_MAX)) {
+    throw std::length_error("details text too long to compress");
+  }
+}
+
 CompressionException rejected(int line, const std::string& reason) {
   return ExceptionFactory(kFile, line).createException<CompressionException>("%s", reason.c_str());
 }
@@ -42,6 +48,7 @@ CompressedDetails::~CompressedDetails() = default;
 
 std::string CompressedDetails::text(long long externalReference,
                                     ExternalReferenceLoader loader) const {
+  if (!pending_.empty()) return text_;
   if (bytes_.empty() && externalReference != -1 && loader != nullptr) {
     bytes_ = loader(externalReference);
   }
@@ -57,6 +64,7 @@ std::string CompressedDetails::text(long long externalReference,
 void CompressedDetails::setText(const char* data, std::size_t size) {
   if (size == 0) {
     bytes_.clear();
+    pending_.clear();
     return;
   }
   std::vector<unsigned char> stored = compress(data, size);
@@ -64,18 +72,36 @@ void CompressedDetails::setText(const char* data, std::size_t size) {
   text_.assign(data, static_cast<std::size_t>(std::find(data, data + size, '\0') - data));
   textOf_ = stored;
   bytes_.swap(stored);
+  pending_.clear();
 }
 
 void CompressedDetails::read(Archive& archive) {
   std::vector<unsigned char> slot;
   archive >> slot;
-  setText(reinterpret_cast<const char*>(slot.data()), slot.size());
+  if (slot.empty()) {
+    bytes_.clear();
+    pending_.clear();
+    return;
+  }
+  checkCompressible(slot.size());
+  const auto* data = reinterpret_cast<const char*>(slot.data());
+  text_.assign(data, static_cast<std::size_t>(std::find(data, data + slot.size(), '\0') - data));
+  textOf_.clear();
+  bytes_.clear();
+  pending_.swap(slot);
+}
+
+void CompressedDetails::compressPending() const {
+  std::vector<unsigned char> stored =
+      compress(reinterpret_cast<const char*>(pending_.data()), pending_.size());
+  textOf_ = stored;
+  bytes_.swap(stored);
+  pending_.clear();
+  pending_.shrink_to_fit();
 }
 
 std::vector<unsigned char> CompressedDetails::compress(const char* data, std::size_t size) {
-  if (size > static_cast<std::size_t>(INT_MAX)) {
-    throw std::length_error("details text too long to compress");
-  }
+  checkCompressible(size);
   CompressionGZip compressor(-1);
   int compressedLength = 0;
   std::unique_ptr<unsigned char[]> compressed(

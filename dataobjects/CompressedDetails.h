@@ -13,6 +13,10 @@
 /// 4-byte header, or one that records a length the compressed bytes cannot produce (more than
 /// 1032 bytes per compressed byte, or more than fits an int), is reported the same way without
 /// allocating for the recorded length.
+///
+/// A text read from an archive is compressed only when its stored form is first asked for
+/// (bytes()); until then the object answers from the text itself. An object that is read and
+/// written again, compared or printed never pays for compression.
 #ifndef DATAOBJECTS_COMPRESSEDDETAILS_H
 #define DATAOBJECTS_COMPRESSEDDETAILS_H
 
@@ -36,6 +40,7 @@ class DATAOBJECTS_DATA_API CompressedDetails {
     bytes_ = other.bytes_;
     text_ = other.text_;
     textOf_ = other.textOf_;
+    pending_ = other.pending_;
     return *this;
   }
 
@@ -49,15 +54,27 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   void setText(const char* data, std::size_t size);
 
   /// Reads the details slot of an archive (a byte vector on the wire) and stores the bytes read
-  /// as the text. After a failure the stored bytes are unchanged.
+  /// as the text, to be compressed when first needed. After a failure the stored bytes are
+  /// unchanged.
   void read(Archive& archive);
 
-  const std::vector<unsigned char>& bytes() const { return bytes_; }
-  std::vector<unsigned char>& bytes() { return bytes_; }
-  void setBytes(const std::vector<unsigned char>& bytes) { bytes_ = bytes; }
+  /// The stored form; compresses a text read from an archive first.
+  const std::vector<unsigned char>& bytes() const {
+    if (!pending_.empty()) compressPending();
+    return bytes_;
+  }
+  std::vector<unsigned char>& bytes() {
+    if (!pending_.empty()) compressPending();
+    return bytes_;
+  }
+  void setBytes(const std::vector<unsigned char>& bytes) {
+    bytes_ = bytes;
+    pending_.clear();
+  }
   void clear() {
     bytes_.clear();
     textOf_.clear();
+    pending_.clear();
   }
 
   /// The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream.
@@ -67,12 +84,17 @@ class DATAOBJECTS_DATA_API CompressedDetails {
                                 int errorLine);
 
  private:
+  void compressPending() const;
+
   mutable std::vector<unsigned char> bytes_;
   /// The text last compressed into, or decompressed from, the stored bytes `textOf_`. It stands
   /// for the stored bytes while they still equal `textOf_` (they are compared, since a caller
   /// may change them through bytes()), and spares decompressing them again.
   mutable std::string text_;
   mutable std::vector<unsigned char> textOf_;
+  /// A text read from an archive, not compressed yet; while it is not empty it stands for the
+  /// stored bytes, and text_ holds it cut at its first zero byte.
+  mutable std::vector<unsigned char> pending_;
   const char* errorFile_;
   int errorLine_;
 };

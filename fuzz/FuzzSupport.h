@@ -32,9 +32,14 @@ std::string archiveOf(const T& value) {
 // Decodes a T from the input. Where that succeeds, the decoded value is written and read back,
 // and the second value must write the same bytes and render the same text as the first (a
 // comparison that holds for NaN too). Library exceptions and refused allocations are expected
-// outcomes of hostile input; anything else escapes and fails the run.
-template <class T>
-void decodeAndRoundTrip(const std::uint8_t* data, std::size_t size) {
+// outcomes of hostile input; anything else escapes and fails the run. `check` also sees each
+// value that decoded.
+struct NoCheck {
+  template <class T>
+  void operator()(const T&) const {}
+};
+template <class T, class Check = NoCheck>
+void decodeAndRoundTrip(const std::uint8_t* data, std::size_t size, Check check = {}) {
   T first;
   try {
     Archive input(std::string(reinterpret_cast<const char*>(data), size));
@@ -46,6 +51,7 @@ void decodeAndRoundTrip(const std::uint8_t* data, std::size_t size) {
   } catch (const std::length_error&) {
     return;
   }
+  check(first);
   const std::string bytes = archiveOf(first);
   Archive again(bytes);
   T second;

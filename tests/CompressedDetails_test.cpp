@@ -106,6 +106,45 @@ TYPED_TEST(CompressedDetailsTest, StoredFormIsTheLengthThenAGzipStream) {
   EXPECT_EQ("", A::text(object));
 }
 
+TYPED_TEST(CompressedDetailsTest, TextReadFromAnArchiveIsStoredAsIfSet) {
+  using A = TypeParam;
+  typename A::Object written;
+  A::setText(written, "cutXhere");
+  A::setReference(written, 7);
+  Archive written_bytes;
+  written_bytes << written;
+  std::string bytes = written_bytes.str();
+  const std::size_t slot = bytes.find("cutXhere");
+  ASSERT_NE(std::string::npos, slot);
+  bytes[slot + 3] = '\0';  // a slot from elsewhere, with a zero byte inside
+  const std::string full("cut\0here", 8);
+  Archive archive(bytes);
+
+  typename A::Object read;
+  read.externalReferenceLoader = &countingLoader;
+  archive >> read;
+  const typename A::Object copied(read);
+  typename A::Object assigned;
+  assigned = read;
+  EXPECT_EQ("cut", A::text(read));
+  A::setText(written, full);
+  EXPECT_TRUE(read.isIdentical(written));
+  for (typename A::Object* o : {&read, &assigned, const_cast<typename A::Object*>(&copied)}) {
+    EXPECT_EQ(storedForm(full), A::stored(*o)) << "the whole slot compressed, header says 8";
+    EXPECT_EQ("cut", A::text(*o));
+  }
+  EXPECT_EQ(0, loaderCalls) << "text read with reference 7 never asks the loader";
+
+  A::setText(written, "");
+  Archive empty;
+  empty << written;
+  typename A::Object reread(copied);
+  empty >> reread;
+  EXPECT_TRUE(A::stored(reread).empty()) << "an empty slot leaves nothing stored";
+  EXPECT_EQ("", A::text(reread));
+  EXPECT_EQ(1, loaderCalls) << "and the reference is asked again";
+}
+
 TYPED_TEST(CompressedDetailsTest, LoaderIsAskedOnlyWhileNothingIsHeld) {
   using A = TypeParam;
   typename A::Object object;
