@@ -3,6 +3,8 @@
 // reading. The reference is written here from the description of the format.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -171,8 +173,34 @@ TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
       c = alphabet[random() % (sizeof alphabet - 1)];
     texts.push_back(text);
   }
-  for (const char* text : {"", " ", "+1 ", "+-1 ", "-.5 ", ".e1 ", "1e+ ", "1e999 ", "-1e999 ",
-                           "1e-400 ", "0x1p3 ", "00012.50 ", "1.5e3e4 ", "  7 ", "inf", "NaNx"}) {
+  // Whole numbers of up to 21 digits, most of them not exactly representable.
+  for (int i = 0; i < 100000 / kScale; ++i) {
+    std::string text = std::array<const char*, 3>{"", "+", "-"}[random() % 3];
+    for (auto n = 1 + random() % 21; n > 0; --n)
+      text += static_cast<char>('0' + random() % 10);
+    texts.push_back(text + ' ');
+  }
+  for (const char* text : {"",
+                           " ",
+                           "+1 ",
+                           "+-1 ",
+                           "-.5 ",
+                           ".e1 ",
+                           "1e+ ",
+                           "1e999 ",
+                           "-1e999 ",
+                           "-0 ",
+                           "9007199254740993 ",
+                           "9999999999999999999 ",
+                           "18446744073709551616 ",
+                           "00000000000000000000009007199254740993 ",
+                           "1e-400 ",
+                           "0x1p3 ",
+                           "00012.50 ",
+                           "1.5e3e4 ",
+                           "  7 ",
+                           "inf",
+                           "NaNx"}) {
     texts.push_back(text);
   }
   for (const std::string& text : texts) {
