@@ -3,8 +3,6 @@
 // reading. The reference is written here from the description of the format.
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -174,8 +172,9 @@ TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
     texts.push_back(text);
   }
   // Whole numbers of up to 21 digits, most of them not exactly representable.
+  const char* const signs[] = {"", "+", "-"};
   for (int i = 0; i < 100000 / kScale; ++i) {
-    std::string text = std::array<const char*, 3>{"", "+", "-"}[random() % 3];
+    std::string text = signs[random() % 3];
     for (auto n = 1 + random() % 21; n > 0; --n)
       text += static_cast<char>('0' + random() % 10);
     texts.push_back(text + ' ');
