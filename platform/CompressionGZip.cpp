@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kFile = "CompressionGZip";
 constexpr int kGzipWindowBits = 15 + 16;  // 32 KiB window, gzip header and trailer
+constexpr int kDefaultMemLevel = 8;
 
 enum Line : int {
   kBadLevel = 30,
@@ -44,17 +45,13 @@ struct DeflateStream {
   }
 };
 
-// Inputs up to this size are compressed with a 512-byte window and the smallest hash table: as
-// small a result as with zlib's defaults for them, and far less state to set up.
-constexpr int kSmallInput = 512;
-constexpr int kSmallGzipWindowBits = 9 + 16;
-constexpr int kSmallMemLevel = 1;
-
-// The streams each thread keeps and resets for every call. For the short details texts of the
-// data objects, setting a zlib stream up costs as much as the work itself.
+// The streams each thread keeps and resets for every call: for the short details texts of the
+// data objects, setting a zlib stream up costs as much as the work itself. The deflate stream
+// has zlib's default window and memory level, so its output is byte for byte what a fresh
+// stream gives; it holds about 260 KiB for as long as the thread lives.
 struct KeptStreams {
   InflateStream inflater;
-  DeflateStream smallDeflater;
+  DeflateStream deflater;
   int deflaterLevel = 0;
 };
 
@@ -63,9 +60,10 @@ KeptStreams& keptStreams() {
   return streams;
 }
 
-z_stream& smallDeflater(int level) {
-  DeflateStream& kept = keptStreams().smallDeflater;
-  if (kept.open && keptStreams().deflaterLevel == level) {
+z_stream& deflater(int level) {
+  KeptStreams& streams = keptStreams();
+  DeflateStream& kept = streams.deflater;
+  if (kept.open && streams.deflaterLevel == level) {
     if (deflateReset(&kept.z) != Z_OK) fail(kDeflateFailed, "deflateReset failed");
     return kept.z;
   }
@@ -74,12 +72,12 @@ z_stream& smallDeflater(int level) {
     kept.open = false;
   }
   kept.z = z_stream{};
-  if (deflateInit2(&kept.z, level, Z_DEFLATED, kSmallGzipWindowBits, kSmallMemLevel,
+  if (deflateInit2(&kept.z, level, Z_DEFLATED, kGzipWindowBits, kDefaultMemLevel,
                    Z_DEFAULT_STRATEGY) != Z_OK) {
     fail(kDeflateFailed, kept.z.msg ? kept.z.msg : "deflateInit2 failed");
   }
   kept.open = true;
-  keptStreams().deflaterLevel = level;
+  streams.deflaterLevel = level;
   return kept.z;
 }
 
@@ -116,10 +114,11 @@ unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& 
   if (length < 0 || (length > 0 && data == nullptr)) fail(kBadArguments, "invalid input");
   DeflateStream local;
   z_stream* z = nullptr;
-  if (length <= kSmallInput && windowBits_ == kGzipWindowBits) {
-    z = &smallDeflater(level_);
+  if (windowBits_ == kGzipWindowBits) {
+    z = &deflater(level_);
   } else {
-    if (deflateInit2(&local.z, level_, Z_DEFLATED, windowBits_, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&local.z, level_, Z_DEFLATED, windowBits_, kDefaultMemLevel,
+                     Z_DEFAULT_STRATEGY) != Z_OK) {
       fail(kDeflateFailed, local.z.msg ? local.z.msg : "deflateInit2 failed");
     }
     local.open = true;

@@ -15,7 +15,10 @@ class DATAOBJECTS_DATA_API CompressionException : public TesmiraException {
   TesmiraException* clone() const override;
 };
 
-/// zlib-based compression with the container chosen by the derived class.
+/// zlib-based compression with the container chosen by the derived class. Each thread keeps
+/// one zlib stream per direction and resets it for every call, which saves most of the cost for
+/// short inputs; the output is the same as from a fresh stream with zlib's defaults. A thread
+/// that has compressed holds about 260 KiB for it, one that has decompressed about 40 KiB.
 class DATAOBJECTS_DATA_API CompressionZLibBase {
  public:
   virtual ~CompressionZLibBase();

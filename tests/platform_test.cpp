@@ -1,5 +1,6 @@
 // The platform services: Uuid, UuidEntryDO, Archive, the exceptions, Options and the compressor.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -181,12 +182,27 @@ TEST(CompressionGZip, WritesGzipThatTheGzipToolReads) {
   std::string large;
   for (int i = 0; i < 500; ++i)
     large += "sensor=" + std::to_string(i % 37) + ";";
-  // Short texts go through the small kept stream, long ones through zlib's defaults.
-  for (const std::string& text : {large.substr(0, 1), large.substr(0, 200), large.substr(0, 512),
-                                  large.substr(0, 513), large}) {
+  // The kept stream must give what a fresh zlib stream with the defaults gives, call after call.
+  const auto freshZlib = [](const std::string& text, int level) {
+    z_stream z{};
+    deflateInit2(&z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    std::vector<unsigned char> out(deflateBound(&z, text.size()));
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(Z_STREAM_END, deflate(&z, Z_FINISH));
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+  };
+  for (const std::string& text : {large.substr(0, 1), large.substr(0, 200), large.substr(0, 383),
+                                  large.substr(0, 512), large.substr(0, 513), large}) {
     EXPECT_EQ(text, gunzip(compress(text))) << text.size() << " bytes";
-    for (int level : {0, 1, 9})
+    for (int level : {-1, 0, 1, 9, -1}) {
+      EXPECT_EQ(freshZlib(text, level), compress(text, level)) << text.size() << " at " << level;
       EXPECT_EQ(text, uncompress(compress(text, level), int(text.size())));
+    }
   }
   EXPECT_THROW(CompressionGZip(10), CompressionException);
 }
