@@ -1,6 +1,6 @@
 // The double codec against the straightforward stream route it must match character for
 // character: formatted insertion with precision 35 when writing, formatted extraction when
-// reading. The reference is written here from the description of the format.
+// reading.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "libs/utilities/archive/Serialize"
+#include "tests/support/DoubleStreamRoute.h"
 
 namespace {
 
@@ -25,80 +26,23 @@ constexpr int kScale = 5;
 constexpr int kScale = 1;
 #endif
 
-double fromBits(std::uint64_t bits) {
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-std::uint64_t toBits(double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-void referenceWrite(double value, std::ostream& os) {
-  os.precision(35);
-  if (value > std::numeric_limits<double>::max()) {
-    os << "inf ";
-  } else if (value < std::numeric_limits<double>::lowest()) {
-    os << "ninf ";
-  } else if (value <= std::numeric_limits<double>::max()) {
-    os << value << ' ';
-  } else {
-    os << "NaN ";
-  }
-}
-
-struct ReadOutcome {
-  bool failed;
-  std::uint64_t bits;
-  long long position;
-  std::ios_base::iostate state;
-  bool operator==(const ReadOutcome& o) const {
-    return failed == o.failed && bits == o.bits && position == o.position && state == o.state;
-  }
-};
-
-ReadOutcome outcome(bool failed, double value, std::istream& is) {
-  const std::ios_base::iostate state = is.rdstate();
-  is.clear();
-  return {failed, toBits(value), static_cast<long long>(is.tellg()), state};
-}
+using namespace testing_support;
 
 ReadOutcome referenceRead(const std::string& text) {
-  std::stringstream is(text, std::ios::in | std::ios::binary);
-  double value = 0.5;
-  const int next = is.peek();
-  const int taken = next == 'n' ? 4 : 3;
-  if (next == 'i' || next == 'n' || next == 'N') {
-    value = next == 'i' ? INFINITY : next == 'n' ? -INFINITY : fromBits(0x7FF8000000000000ull);
-    for (int i = 0; i < taken; ++i)
-      is.get();
-  } else {
-    is >> value;
-  }
-  const bool failed = is.get() != ' ';
-  return outcome(failed, value, is);
+  return streamRouteRead(text, 0.5);
 }
 
 ReadOutcome libraryRead(const std::string& text) {
   Archive archive(text);
   double value = 0.5;
   const bool failed = KavSerialize::deserialize_floating_point<double>(value, archive);
-  return outcome(failed, value, archive);
+  return readOutcome(failed, value, archive);
 }
 
 std::string libraryText(double value) {
   Archive archive;
   KavSerialize::serialize(value, archive);
   return archive.str();
-}
-
-std::string referenceText(double value) {
-  std::ostringstream os;
-  referenceWrite(value, os);
-  return os.str();
 }
 
 // Random bit patterns, then the classes where formatting goes wrong first.
@@ -145,7 +89,7 @@ std::vector<double> sampleValues() {
 TEST(DoubleDifferential, WritesWhatTheStreamRouteWrites) {
   for (double value : sampleValues()) {
     const std::string text = libraryText(value);
-    ASSERT_EQ(referenceText(value), text) << std::hexfloat << value;
+    ASSERT_EQ(streamRouteText(value), text) << std::hexfloat << value;
     if (std::isfinite(value)) {
       char printed[64];
       std::snprintf(printed, sizeof printed, "%.35g ", value);
@@ -159,7 +103,7 @@ TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
   const std::string tails[] = {"", " ", "x", " 1", ";", "e", "5"};
   std::vector<std::string> texts;
   for (double value : sampleValues()) {
-    std::string text = referenceText(value);
+    std::string text = streamRouteText(value);
     if (random() % 4 == 0) text.pop_back();  // no blank: the next character decides
     texts.push_back(text + tails[random() % 7]);
   }
@@ -224,7 +168,7 @@ TEST(DoubleDifferential, OtherFormatSettingsTakeTheStreamRoute) {
   KavSerialize::serialize(value, showpos);
   std::ostringstream reference;
   reference.setf(std::ios_base::showpos);
-  referenceWrite(value, reference);
+  streamRouteWrite(value, reference);
   EXPECT_EQ(reference.str(), showpos.str());
 
   Archive comma;

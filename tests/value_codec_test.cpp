@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "libs/utilities/archive/Serialize"
+#include "tests/support/DoubleStreamRoute.h"
 #include "tests/support/TestStreams.h"
 
 namespace {
@@ -25,18 +26,6 @@ std::string encode(const T& value) {
   Archive archive;
   KavSerialize::serialize(value, archive);
   return archive.str();
-}
-
-double fromBits(std::uint64_t bits) {
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-std::uint64_t toBits(double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
 }
 
 TEST(DoubleCodec, WritesTheListedTexts) {
