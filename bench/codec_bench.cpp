@@ -148,14 +148,14 @@ void BM_ByteVector_Encode(benchmark::State& state) {
   Archive archive;
   for (auto _ : state) {
     archive.seekp(0);
-    KavSerialize::serialize(blob, archive);
+    KavSerialize::ser_helper::serialize_bytes(blob, archive);
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 void BM_ByteVector_Decode(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
   Archive archive;
-  KavSerialize::serialize(blob, archive);
+  KavSerialize::ser_helper::serialize_bytes(blob, archive);
   std::vector<unsigned char> out;
   for (auto _ : state) {
     archive.seekg(0);
@@ -179,7 +179,7 @@ void BM_ByteVector_Encode_OneByteRoute(benchmark::State& state) {
 void BM_ByteVector_Decode_OneByteRoute(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
   Archive archive;
-  KavSerialize::serialize(blob, archive);
+  KavSerialize::ser_helper::serialize_bytes(blob, archive);
   std::vector<unsigned char> out;
   for (auto _ : state) {
     archive.seekg(0);

@@ -116,7 +116,7 @@ void BM_Blob_Library(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     Archive archive;
-    KavSerialize::serialize(blob, archive);
+    KavSerialize::ser_helper::serialize_bytes(blob, archive);
     std::vector<unsigned char> back;
     archive >> back;
     benchmark::DoNotOptimize(back.data());

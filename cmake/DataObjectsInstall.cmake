@@ -13,9 +13,11 @@ install(TARGETS dataobjects_data EXPORT dataobjects_dataTargets
 )
 
 # The headers of the three directories; the codec header "Serialize" has no extension.
+# dataobjects/detail/ holds what only the library's sources include.
 install(DIRECTORY platform dataobjects
   DESTINATION "${DATAOBJECTS_INSTALL_INCLUDEDIR}" COMPONENT dev
   FILES_MATCHING PATTERN "*.h"
+  PATTERN "detail" EXCLUDE
 )
 install(DIRECTORY libs/utilities/archive/
   DESTINATION "${DATAOBJECTS_INSTALL_INCLUDEDIR}/libs/utilities/archive" COMPONENT dev

@@ -1,10 +1,13 @@
 #include "dataobjects/AlarmDataDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+#include "dataobjects/detail/UuidKeyId.h"
 #include "libs/utilities/archive/DataObjectException.h"
 #include "libs/utilities/archive/ExceptionFactory.h"
+
+namespace detail = dataobjects_data::detail;
 
 namespace {
 
@@ -23,50 +26,7 @@ bool sameNullable(bool isNull, bool otherIsNull, bool sameValue) {
 
 }  // namespace
 
-AlarmDataDO::Id::Id() {
-  init();
-}
-AlarmDataDO::Id::Id(const Id& other) {
-  copy(other);
-}
-AlarmDataDO::Id::Id(const UuidEntryDO& characteristicValueConfig) {
-  setCharacteristicValueConfig(characteristicValueConfig);
-}
-AlarmDataDO::Id::~Id() = default;
-
-AlarmDataDO::Id& AlarmDataDO::Id::operator=(const Id& other) {
-  copy(other);
-  return *this;
-}
-
-void AlarmDataDO::Id::init() {}
-void AlarmDataDO::Id::copy(const Id& other) {
-  CharacteristicValueConfig = other.CharacteristicValueConfig;
-}
-
-bool AlarmDataDO::Id::operator<(const Id& other) const {
-  return key_compare::keyLess(std::tie(CharacteristicValueConfig),
-                              std::tie(other.CharacteristicValueConfig));
-}
-bool AlarmDataDO::Id::operator>(const Id& other) const {
-  return key_compare::keyGreater(std::tie(CharacteristicValueConfig),
-                                 std::tie(other.CharacteristicValueConfig));
-}
-bool AlarmDataDO::Id::isEqual(const Id& other) const {
-  return key_compare::keyEqual(std::tie(CharacteristicValueConfig),
-                               std::tie(other.CharacteristicValueConfig));
-}
-
-std::string AlarmDataDO::Id::ToString() const {
-  return ObjectText::keyText(kPrefix, CharacteristicValueConfig);
-}
-
-Archive& operator<<(Archive& archive, const AlarmDataDO::Id& id) {
-  return archive_fields::writeAll(archive, id.getCharacteristicValueConfig());
-}
-Archive& operator>>(Archive& archive, AlarmDataDO::Id& id) {
-  return archive_fields::readAll(archive, id.CharacteristicValueConfig);
-}
+DATAOBJECTS_DEFINE_UUID_KEY_ID(AlarmDataDO, CharacteristicValueConfig, kPrefix)
 
 AlarmDataDO::AlarmDataDO() {
   init();
@@ -179,12 +139,12 @@ AlarmDataDO::Id AlarmDataDO::getDataObjectId() const {
 }
 
 bool AlarmDataDO::isEqual(const AlarmDataDO& other) const {
-  return key_compare::keyEqual(std::tie(CharacteristicValueConfig),
-                               std::tie(other.CharacteristicValueConfig));
+  return detail::keyEqual(std::tie(CharacteristicValueConfig),
+                          std::tie(other.CharacteristicValueConfig));
 }
 
 bool AlarmDataDO::isIdentical(const AlarmDataDO& other) const {
-  return key_compare::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
+  return detail::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
          LastMeasurementTime == other.LastMeasurementTime && CurrentValue == other.CurrentValue &&
          MainAlarmCount == other.MainAlarmCount && PreAlarmCount == other.PreAlarmCount &&
          AlarmType == other.AlarmType && LearningModeActive == other.LearningModeActive &&
@@ -198,13 +158,13 @@ bool AlarmDataDO::isIdentical(const AlarmDataDO& other) const {
                       CurrentAlarmMapIndex == other.CurrentAlarmMapIndex) &&
          Active == other.Active &&
          sameNullable(LatestSavedTimeSignalIsNull, other.LatestSavedTimeSignalIsNull,
-                      key_compare::equal(LatestSavedTimeSignal, other.LatestSavedTimeSignal)) &&
+                      detail::equal(LatestSavedTimeSignal, other.LatestSavedTimeSignal)) &&
          AlarmStateSince == other.AlarmStateSince;
 }
 
 std::string AlarmDataDO::ToString() const {
-  return ObjectText::objectText(
-      [this](ObjectText& text) {
+  return detail::ObjectText::objectText(
+      [this](detail::ObjectText& text) {
         text.field("(LastMeasurementTime=", LastMeasurementTime)
             .field("(CurrentValue=", CurrentValue)
             .field("(MainAlarmCount=", MainAlarmCount)
@@ -234,8 +194,8 @@ std::string AlarmDataDO::ToString() const {
 }
 
 Archive& operator<<(Archive& archive, const AlarmDataDO& o) {
-  using archive_fields::nullable;
-  return archive_fields::writeAll(
+  using detail::nullable;
+  return detail::writeAll(
       archive, o.CharacteristicValueConfig, o.LastMeasurementTime, o.CurrentValue, o.MainAlarmCount,
       o.PreAlarmCount, o.AlarmType, o.LearningModeActive, o.IsTriggerValidator,
       nullable(o.LearningModeActivesIsNull, o.LearningModeActives), o.CurrentLowerPreAlarmLevel,
@@ -245,8 +205,8 @@ Archive& operator<<(Archive& archive, const AlarmDataDO& o) {
 }
 
 Archive& operator>>(Archive& archive, AlarmDataDO& o) {
-  using archive_fields::nullable;
-  return archive_fields::readAll(
+  using detail::nullable;
+  return detail::readAll(
       archive, o.CharacteristicValueConfig, o.LastMeasurementTime, o.CurrentValue, o.MainAlarmCount,
       o.PreAlarmCount, o.AlarmType, o.LearningModeActive, o.IsTriggerValidator,
       nullable(o.LearningModeActivesIsNull, o.LearningModeActives), o.CurrentLowerPreAlarmLevel,

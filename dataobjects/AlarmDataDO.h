@@ -20,7 +20,7 @@ class DATAOBJECTS_DATA_API AlarmDataDO : public BaseDataObject {
    public:
     Id();
     Id(const Id& other);
-    explicit Id(const UuidEntryDO& characteristicValueConfig);
+    Id(const UuidEntryDO& characteristicValueConfig);
     virtual ~Id();
     Id& operator=(const Id& other);
 

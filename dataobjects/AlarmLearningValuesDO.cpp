@@ -1,8 +1,10 @@
 #include "dataobjects/AlarmLearningValuesDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+
+namespace detail = dataobjects_data::detail;
 
 namespace {
 constexpr const char kPrefix[] = "AlarmLearningValues";
@@ -38,27 +40,27 @@ void AlarmLearningValuesDO::Id::copy(const Id& other) {
 }
 
 bool AlarmLearningValuesDO::Id::operator<(const Id& other) const {
-  return key_compare::keyLess(std::tie(CharacteristicValueConfig, X, Y),
-                              std::tie(other.CharacteristicValueConfig, other.X, other.Y));
+  return detail::keyLess(std::tie(CharacteristicValueConfig, X, Y),
+                         std::tie(other.CharacteristicValueConfig, other.X, other.Y));
 }
 bool AlarmLearningValuesDO::Id::operator>(const Id& other) const {
-  return key_compare::keyGreater(std::tie(CharacteristicValueConfig, X, Y),
-                                 std::tie(other.CharacteristicValueConfig, other.X, other.Y));
+  return detail::keyGreater(std::tie(CharacteristicValueConfig, X, Y),
+                            std::tie(other.CharacteristicValueConfig, other.X, other.Y));
 }
 bool AlarmLearningValuesDO::Id::isEqual(const Id& other) const {
-  return key_compare::keyEqual(std::tie(CharacteristicValueConfig, X, Y),
-                               std::tie(other.CharacteristicValueConfig, other.X, other.Y));
+  return detail::keyEqual(std::tie(CharacteristicValueConfig, X, Y),
+                          std::tie(other.CharacteristicValueConfig, other.X, other.Y));
 }
 
 std::string AlarmLearningValuesDO::Id::ToString() const {
-  return ObjectText::keyText(kPrefix, CharacteristicValueConfig, X, Y);
+  return detail::ObjectText::keyText(kPrefix, CharacteristicValueConfig, X, Y);
 }
 
 Archive& operator<<(Archive& archive, const AlarmLearningValuesDO::Id& id) {
-  return archive_fields::writeAll(archive, id.getCharacteristicValueConfig(), id.getX(), id.getY());
+  return detail::writeAll(archive, id.getCharacteristicValueConfig(), id.getX(), id.getY());
 }
 Archive& operator>>(Archive& archive, AlarmLearningValuesDO::Id& id) {
-  return archive_fields::readAll(archive, id.CharacteristicValueConfig, id.X, id.Y);
+  return detail::readAll(archive, id.CharacteristicValueConfig, id.X, id.Y);
 }
 
 AlarmLearningValuesDO::AlarmLearningValuesDO() {
@@ -109,8 +111,8 @@ AlarmLearningValuesDO::Id AlarmLearningValuesDO::getDataObjectId() const {
 }
 
 bool AlarmLearningValuesDO::isEqual(const AlarmLearningValuesDO& other) const {
-  return key_compare::keyEqual(std::tie(CharacteristicValueConfig, X, Y),
-                               std::tie(other.CharacteristicValueConfig, other.X, other.Y));
+  return detail::keyEqual(std::tie(CharacteristicValueConfig, X, Y),
+                          std::tie(other.CharacteristicValueConfig, other.X, other.Y));
 }
 
 bool AlarmLearningValuesDO::isIdentical(const AlarmLearningValuesDO& other) const {
@@ -118,20 +120,19 @@ bool AlarmLearningValuesDO::isIdentical(const AlarmLearningValuesDO& other) cons
 }
 
 std::string AlarmLearningValuesDO::ToString() const {
-  return ObjectText::objectText(
-      [this](ObjectText& text) {
+  return detail::ObjectText::objectText(
+      [this](detail::ObjectText& text) {
         text.field("(ValueCount=", ValueCount).blob("(LearningValues=", LearningValues);
       },
       kPrefix, CharacteristicValueConfig, X, Y);
 }
 
 Archive& operator<<(Archive& archive, const AlarmLearningValuesDO& object) {
-  return archive_fields::writeAll(archive, object.getCharacteristicValueConfig(), object.getX(),
-                                  object.getY(), object.getValueCount(),
-                                  object.getLearningValues());
+  return detail::writeAll(archive, object.getCharacteristicValueConfig(), object.getX(),
+                          object.getY(), object.getValueCount(), object.getLearningValues());
 }
 
 Archive& operator>>(Archive& archive, AlarmLearningValuesDO& object) {
-  return archive_fields::readAll(archive, object.CharacteristicValueConfig, object.X, object.Y,
-                                 object.ValueCount, object.LearningValues);
+  return detail::readAll(archive, object.CharacteristicValueConfig, object.X, object.Y,
+                         object.ValueCount, object.LearningValues);
 }

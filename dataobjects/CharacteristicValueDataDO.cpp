@@ -1,8 +1,19 @@
 #include "dataobjects/CharacteristicValueDataDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+#include "dataobjects/detail/UuidKeyId.h"
+
+namespace detail = dataobjects_data::detail;
+
+namespace {
+// Where a details text that cannot be decompressed is reported.
+constexpr detail::ErrorSite kDetailsError{"CharacteristicValueDataDO", 221};
+constexpr const char kPrefix[] = "CharacteristicValueData";
+}  // namespace
+
+DATAOBJECTS_DEFINE_UUID_KEY_ID(CharacteristicValueDataDO, CurrentUuid, kPrefix)
 
 CharacteristicValueDataDO::CharacteristicValueDataDO() {
   init();
@@ -65,7 +76,7 @@ void CharacteristicValueDataDO::copy(const CharacteristicValueDataDO& other) {
 
 std::string CharacteristicValueDataDO::getCharacteristicValueDataDetails() const {
   return CompressedCharacteristicValueDataDetails.text(
-      ExternalReferenceCharacteristicValueDataDetails, externalReferenceLoader);
+      ExternalReferenceCharacteristicValueDataDetails, externalReferenceLoader, kDetailsError);
 }
 
 void CharacteristicValueDataDO::setCharacteristicValueDataDetails(const std::string& text) {
@@ -102,21 +113,21 @@ void CharacteristicValueDataDO::SetExternalReferenceCharacteristicValueDataDetai
 }
 
 bool CharacteristicValueDataDO::isEqual(const CharacteristicValueDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid);
+  return detail::equal(CurrentUuid, other.CurrentUuid);
 }
 
 bool CharacteristicValueDataDO::isIdentical(const CharacteristicValueDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid) &&
+  return detail::equal(CurrentUuid, other.CurrentUuid) &&
          MeasurementTimeStamp == other.MeasurementTimeStamp &&
-         key_compare::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
+         detail::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
          getCharacteristicValueDataDetails() == other.getCharacteristicValueDataDetails() &&
-         key_compare::equal(JobData, other.JobData) && Value == other.Value &&
+         detail::equal(JobData, other.JobData) && Value == other.Value &&
          AlarmType == other.AlarmType && SavedByAlarmStatusChange == other.SavedByAlarmStatusChange;
 }
 
 std::string CharacteristicValueDataDO::ToString() const {
-  return ObjectText::objectText(
-      [this](ObjectText& text) {
+  return detail::ObjectText::objectText(
+      [this](detail::ObjectText& text) {
         text.field("(MeasurementTimeStamp=", MeasurementTimeStamp)
             .field("(CharacteristicValueConfig=", CharacteristicValueConfig)
             .field("(CharacteristicValueDataDetails=", getCharacteristicValueDataDetails())
@@ -125,24 +136,23 @@ std::string CharacteristicValueDataDO::ToString() const {
             .field("(AlarmType=", AlarmType)
             .field("(SavedByAlarmStatusChange=", SavedByAlarmStatusChange);
       },
-      CharacteristicValueDataKey::kPrefix, CurrentUuid);
+      kPrefix, CurrentUuid);
 }
 
 Archive& operator<<(Archive& archive, const CharacteristicValueDataDO& object) {
-  archive_fields::writeAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
-                           object.CharacteristicValueConfig);
+  detail::writeAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                   object.CharacteristicValueConfig);
   // The details are fetched and decompressed only when their slot comes.
-  return archive_fields::writeAll(archive, object.getCharacteristicValueDataDetails(),
-                                  object.ExternalReferenceCharacteristicValueDataDetails,
-                                  object.JobData, object.Value, object.AlarmType,
-                                  object.SavedByAlarmStatusChange);
+  return detail::writeAll(archive, object.getCharacteristicValueDataDetails(),
+                          object.ExternalReferenceCharacteristicValueDataDetails, object.JobData,
+                          object.Value, object.AlarmType, object.SavedByAlarmStatusChange);
 }
 
 Archive& operator>>(Archive& archive, CharacteristicValueDataDO& object) {
-  archive_fields::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
-                          object.CharacteristicValueConfig);
+  detail::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                  object.CharacteristicValueConfig);
   object.CompressedCharacteristicValueDataDetails.read(archive);
-  return archive_fields::readAll(archive, object.ExternalReferenceCharacteristicValueDataDetails,
-                                 object.JobData, object.Value, object.AlarmType,
-                                 object.SavedByAlarmStatusChange);
+  return detail::readAll(archive, object.ExternalReferenceCharacteristicValueDataDetails,
+                         object.JobData, object.Value, object.AlarmType,
+                         object.SavedByAlarmStatusChange);
 }

@@ -10,25 +10,45 @@
 
 #include "dataobjects/BaseDataObject.h"
 #include "dataobjects/CompressedDetails.h"
-#include "dataobjects/CurrentUuidId.h"
 #include "dataobjects/DetailsOptionsCache.h"
 #include "platform/Archive.h"
 #include "platform/Export.h"
 #include "platform/Options.h"
 #include "platform/UuidEntryDO.h"
 
-struct CharacteristicValueDataKey {
-  static constexpr const char kPrefix[] = "CharacteristicValueData";
-};
-
 class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
  public:
-  /// The key: CurrentUuid.
-  using Id = CurrentUuidId<CharacteristicValueDataKey>;
+  /// The key of a CharacteristicValueDataDO: its CurrentUuid.
+  class DATAOBJECTS_DATA_API Id {
+   public:
+    Id();
+    Id(const Id& other);
+    Id(const UuidEntryDO& currentUuid);
+    virtual ~Id();
+    Id& operator=(const Id& other);
 
-  /// Decompression errors of the details carry this file and line.
-  static constexpr const char kDetailsErrorFile[] = "CharacteristicValueDataDO";
-  static constexpr int kDetailsErrorLine = 221;
+    static bool IsMultiKeyId() { return false; }
+    /// Nothing to reset: the key is a UUID, left as it is.
+    void init();
+    void copy(const Id& other);
+
+    const UuidEntryDO& getCurrentUuid() const { return CurrentUuid; }
+    void setCurrentUuid(const UuidEntryDO& value) { CurrentUuid = value; }
+
+    bool operator<(const Id& other) const;
+    bool operator>(const Id& other) const;
+    bool isEqual(const Id& other) const;
+    bool operator==(const Id& other) const { return isEqual(other); }
+    bool operator!=(const Id& other) const { return !isEqual(other); }
+
+    /// `"CharacteristicValueData[<CurrentUuid>]"`.
+    std::string ToString() const;
+
+   private:
+    friend DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, Id& id);
+
+    UuidEntryDO CurrentUuid;
+  };
 
   CharacteristicValueDataDO();
   CharacteristicValueDataDO(const CharacteristicValueDataDO& other);
@@ -99,14 +119,18 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
   UuidEntryDO CurrentUuid;
   long long MeasurementTimeStamp;
   UuidEntryDO CharacteristicValueConfig;
-  CompressedDetails CompressedCharacteristicValueDataDetails{kDetailsErrorFile, kDetailsErrorLine};
-  DetailsOptionsCache CharacteristicValueDataDetailsOptions;
+  dataobjects_data::detail::CompressedDetails CompressedCharacteristicValueDataDetails;
+  dataobjects_data::detail::DetailsOptionsCache CharacteristicValueDataDetailsOptions;
   long long ExternalReferenceCharacteristicValueDataDetails;
   UuidEntryDO JobData;
   double Value;
   unsigned short AlarmType;
   bool SavedByAlarmStatusChange;
 };
+
+/// Archive form of the key: CurrentUuid.
+DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const CharacteristicValueDataDO::Id& id);
+DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, CharacteristicValueDataDO::Id& id);
 
 /// Archive form: CurrentUuid, MeasurementTimeStamp, CharacteristicValueConfig, the details text
 /// (a string, in clear), the details' external reference, JobData, Value, AlarmType,

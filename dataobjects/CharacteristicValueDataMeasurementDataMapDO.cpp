@@ -1,8 +1,10 @@
 #include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+
+namespace detail = dataobjects_data::detail;
 
 namespace {
 constexpr const char kPrefix[] = "CharacteristicValueDataMeasurementDataMap";
@@ -33,28 +35,27 @@ void MapDO::Id::copy(const Id& other) {
 }
 
 bool MapDO::Id::operator<(const Id& other) const {
-  return key_compare::keyLess(std::tie(CharacteristicValueData, MeasurementData),
-                              std::tie(other.CharacteristicValueData, other.MeasurementData));
+  return detail::keyLess(std::tie(CharacteristicValueData, MeasurementData),
+                         std::tie(other.CharacteristicValueData, other.MeasurementData));
 }
 bool MapDO::Id::operator>(const Id& other) const {
-  return key_compare::keyGreater(std::tie(CharacteristicValueData, MeasurementData),
-                                 std::tie(other.CharacteristicValueData, other.MeasurementData));
+  return detail::keyGreater(std::tie(CharacteristicValueData, MeasurementData),
+                            std::tie(other.CharacteristicValueData, other.MeasurementData));
 }
 bool MapDO::Id::isEqual(const Id& other) const {
-  return key_compare::keyEqual(std::tie(CharacteristicValueData, MeasurementData),
-                               std::tie(other.CharacteristicValueData, other.MeasurementData));
+  return detail::keyEqual(std::tie(CharacteristicValueData, MeasurementData),
+                          std::tie(other.CharacteristicValueData, other.MeasurementData));
 }
 
 std::string MapDO::Id::ToString() const {
-  return ObjectText::keyText(kPrefix, CharacteristicValueData, MeasurementData);
+  return detail::ObjectText::keyText(kPrefix, CharacteristicValueData, MeasurementData);
 }
 
 Archive& operator<<(Archive& archive, const MapDO::Id& id) {
-  return archive_fields::writeAll(archive, id.getCharacteristicValueData(),
-                                  id.getMeasurementData());
+  return detail::writeAll(archive, id.getCharacteristicValueData(), id.getMeasurementData());
 }
 Archive& operator>>(Archive& archive, MapDO::Id& id) {
-  return archive_fields::readAll(archive, id.CharacteristicValueData, id.MeasurementData);
+  return detail::readAll(archive, id.CharacteristicValueData, id.MeasurementData);
 }
 
 MapDO::CharacteristicValueDataMeasurementDataMapDO() {
@@ -92,8 +93,8 @@ MapDO::Id MapDO::getDataObjectId() const {
 }
 
 bool MapDO::isEqual(const MapDO& other) const {
-  return key_compare::keyEqual(std::tie(CharacteristicValueData, MeasurementData),
-                               std::tie(other.CharacteristicValueData, other.MeasurementData));
+  return detail::keyEqual(std::tie(CharacteristicValueData, MeasurementData),
+                          std::tie(other.CharacteristicValueData, other.MeasurementData));
 }
 
 bool MapDO::isIdentical(const MapDO& other) const {
@@ -101,15 +102,15 @@ bool MapDO::isIdentical(const MapDO& other) const {
 }
 
 std::string MapDO::ToString() const {
-  return ObjectText::objectText([](ObjectText&) {}, kPrefix, CharacteristicValueData,
-                                MeasurementData);
+  return detail::ObjectText::objectText([](detail::ObjectText&) {}, kPrefix,
+                                        CharacteristicValueData, MeasurementData);
 }
 
 Archive& operator<<(Archive& archive, const MapDO& object) {
-  return archive_fields::writeAll(archive, object.getCharacteristicValueData(),
-                                  object.getMeasurementData());
+  return detail::writeAll(archive, object.getCharacteristicValueData(),
+                          object.getMeasurementData());
 }
 
 Archive& operator>>(Archive& archive, MapDO& object) {
-  return archive_fields::readAll(archive, object.CharacteristicValueData, object.MeasurementData);
+  return detail::readAll(archive, object.CharacteristicValueData, object.MeasurementData);
 }

@@ -43,18 +43,21 @@ CompressionException rejected(int line, const std::string& reason) {
 
 }  // namespace
 
+namespace dataobjects_data {
+namespace detail {
+
 CompressedDetails::CompressedDetails(const CompressedDetails& other) = default;
 CompressedDetails::~CompressedDetails() = default;
 
-std::string CompressedDetails::text(long long externalReference,
-                                    ExternalReferenceLoader loader) const {
+std::string CompressedDetails::text(long long externalReference, ExternalReferenceLoader loader,
+                                    const ErrorSite& site) const {
   if (!pending_.empty()) return text_;
   if (bytes_.empty() && externalReference != -1 && loader != nullptr) {
     bytes_ = loader(externalReference);
   }
   if (bytes_.empty()) return std::string();
   if (bytes_ != textOf_) {
-    std::string text = decompress(bytes_, errorFile_, errorLine_);
+    std::string text = decompress(bytes_, site);
     text_.swap(text);
     textOf_ = bytes_;
   }
@@ -119,10 +122,10 @@ std::vector<unsigned char> CompressedDetails::compress(const char* data, std::si
 }
 
 std::string CompressedDetails::decompress(const std::vector<unsigned char>& stored,
-                                          const char* errorFile, int errorLine) {
+                                          const ErrorSite& site) {
   if (stored.size() < kHeaderSize) {
     throwDatabaseError(rejected(kShortHeaderLine, "compressed details shorter than their header"),
-                       errorFile, errorLine);
+                       site.file, site.line);
   }
   const std::uint32_t length =
       static_cast<std::uint32_t>(stored[0]) | static_cast<std::uint32_t>(stored[1]) << 8 |
@@ -134,7 +137,7 @@ std::string CompressedDetails::decompress(const std::vector<unsigned char>& stor
     throwDatabaseError(rejected(kImplausibleLengthLine,
                                 "recorded length " + std::to_string(length) + " is more than " +
                                     std::to_string(compressedSize) + " compressed bytes can hold"),
-                       errorFile, errorLine);
+                       site.file, site.line);
   }
   CompressionGZip compressor(-1);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -142,8 +145,11 @@ std::string CompressedDetails::decompress(const std::vector<unsigned char>& stor
     compressor.Uncompress(static_cast<int>(compressedSize), stored.data() + kHeaderSize,
                           static_cast<int>(length), &text[0]);
   } catch (const CompressionException& cause) {
-    throwDatabaseError(cause, errorFile, errorLine);
+    throwDatabaseError(cause, site.file, site.line);
   }
   text.resize(std::strlen(text.c_str()));
   return text;
 }
+
+}  // namespace detail
+}  // namespace dataobjects_data

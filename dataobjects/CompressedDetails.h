@@ -28,14 +28,20 @@
 #include "platform/Archive.h"
 #include "platform/Export.h"
 
-class DATAOBJECTS_DATA_API CompressedDetails {
+namespace dataobjects_data {
+namespace detail {
+
+/// The file (static storage) and line with which a class reports details it cannot decompress.
+struct ErrorSite {
+  const char* file;
+  int line;
+};
+
+class CompressedDetails {
  public:
-  /// `errorFile` (static storage) and `errorLine` name the owning class in decompression errors.
-  CompressedDetails(const char* errorFile, int errorLine)
-      : errorFile_(errorFile), errorLine_(errorLine) {}
+  CompressedDetails() = default;
   CompressedDetails(const CompressedDetails& other);
   ~CompressedDetails();
-  /// Takes the other's stored bytes; the error site stays this object's.
   CompressedDetails& operator=(const CompressedDetails& other) {
     bytes_ = other.bytes_;
     text_ = other.text_;
@@ -46,7 +52,8 @@ class DATAOBJECTS_DATA_API CompressedDetails {
 
   /// The text, cut at its first zero byte. Fetches through `loader` first when nothing is held
   /// and `externalReference` is not -1 (a loader returning nothing is asked again next time).
-  std::string text(long long externalReference, ExternalReferenceLoader loader) const;
+  std::string text(long long externalReference, ExternalReferenceLoader loader,
+                   const ErrorSite& site) const;
 
   /// Stores `text` compressed; the empty text is stored as nothing, without compressing. If the
   /// compressor throws, the stored bytes stay as they were.
@@ -80,8 +87,7 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   /// The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream.
   static std::vector<unsigned char> compress(const char* data, std::size_t size);
   /// The text held in `stored`, cut at its first zero byte; failures as described above.
-  static std::string decompress(const std::vector<unsigned char>& stored, const char* errorFile,
-                                int errorLine);
+  static std::string decompress(const std::vector<unsigned char>& stored, const ErrorSite& site);
 
  private:
   void compressPending() const;
@@ -95,8 +101,9 @@ class DATAOBJECTS_DATA_API CompressedDetails {
   /// A text read from an archive, not compressed yet; while it is not empty it stands for the
   /// stored bytes, and text_ holds it cut at its first zero byte.
   mutable std::vector<unsigned char> pending_;
-  const char* errorFile_;
-  int errorLine_;
 };
+
+}  // namespace detail
+}  // namespace dataobjects_data
 
 #endif  // DATAOBJECTS_COMPRESSEDDETAILS_H

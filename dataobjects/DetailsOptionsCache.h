@@ -9,6 +9,9 @@
 
 #include "platform/Options.h"
 
+namespace dataobjects_data {
+namespace detail {
+
 class DetailsOptionsCache {
  public:
   DetailsOptionsCache() = default;
@@ -39,5 +42,8 @@ class DetailsOptionsCache {
  private:
   mutable std::unique_ptr<Options> options_;
 };
+
+}  // namespace detail
+}  // namespace dataobjects_data
 
 #endif  // DATAOBJECTS_DETAILSOPTIONSCACHE_H

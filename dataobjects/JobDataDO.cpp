@@ -1,8 +1,17 @@
 #include "dataobjects/JobDataDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+#include "dataobjects/detail/UuidKeyId.h"
+
+namespace detail = dataobjects_data::detail;
+
+namespace {
+constexpr const char kPrefix[] = "JobData";
+}
+
+DATAOBJECTS_DEFINE_UUID_KEY_ID(JobDataDO, CurrentUuid, kPrefix)
 
 JobDataDO::JobDataDO() {
   init();
@@ -43,29 +52,29 @@ JobDataDO::Id JobDataDO::getDataObjectId() const {
 }
 
 bool JobDataDO::isEqual(const JobDataDO& other) const {
-  return key_compare::keyEqual(std::tie(CurrentUuid), std::tie(other.CurrentUuid));
+  return detail::keyEqual(std::tie(CurrentUuid), std::tie(other.CurrentUuid));
 }
 
 bool JobDataDO::isIdentical(const JobDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid) &&
+  return detail::equal(CurrentUuid, other.CurrentUuid) &&
          MeasurementTimeStamp == other.MeasurementTimeStamp &&
-         key_compare::equal(JobConfig, other.JobConfig);
+         detail::equal(JobConfig, other.JobConfig);
 }
 
 std::string JobDataDO::ToString() const {
-  return ObjectText::objectText(
-      [this](ObjectText& text) {
+  return detail::ObjectText::objectText(
+      [this](detail::ObjectText& text) {
         text.field("(MeasurementTimeStamp=", MeasurementTimeStamp).field("(JobConfig=", JobConfig);
       },
-      JobDataKey::kPrefix, CurrentUuid);
+      kPrefix, CurrentUuid);
 }
 
 Archive& operator<<(Archive& archive, const JobDataDO& object) {
-  return archive_fields::writeAll(archive, object.getCurrentUuid(),
-                                  object.getMeasurementTimeStamp(), object.getJobConfig());
+  return detail::writeAll(archive, object.getCurrentUuid(), object.getMeasurementTimeStamp(),
+                          object.getJobConfig());
 }
 
 Archive& operator>>(Archive& archive, JobDataDO& object) {
-  return archive_fields::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
-                                 object.JobConfig);
+  return detail::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                         object.JobConfig);
 }

@@ -7,19 +7,43 @@
 #include <string>
 
 #include "dataobjects/BaseDataObject.h"
-#include "dataobjects/CurrentUuidId.h"
 #include "platform/Archive.h"
 #include "platform/Export.h"
 #include "platform/UuidEntryDO.h"
 
-struct JobDataKey {
-  static constexpr const char kPrefix[] = "JobData";
-};
-
 class DATAOBJECTS_DATA_API JobDataDO : public BaseDataObject {
  public:
   /// The key of a JobDataDO: its CurrentUuid.
-  using Id = CurrentUuidId<JobDataKey>;
+  class DATAOBJECTS_DATA_API Id {
+   public:
+    Id();
+    Id(const Id& other);
+    Id(const UuidEntryDO& currentUuid);
+    virtual ~Id();
+    Id& operator=(const Id& other);
+
+    static bool IsMultiKeyId() { return false; }
+    /// Nothing to reset: the key is a UUID, left as it is.
+    void init();
+    void copy(const Id& other);
+
+    const UuidEntryDO& getCurrentUuid() const { return CurrentUuid; }
+    void setCurrentUuid(const UuidEntryDO& value) { CurrentUuid = value; }
+
+    bool operator<(const Id& other) const;
+    bool operator>(const Id& other) const;
+    bool isEqual(const Id& other) const;
+    bool operator==(const Id& other) const { return isEqual(other); }
+    bool operator!=(const Id& other) const { return !isEqual(other); }
+
+    /// `"JobData[<CurrentUuid>]"`.
+    std::string ToString() const;
+
+   private:
+    friend DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, Id& id);
+
+    UuidEntryDO CurrentUuid;
+  };
 
   JobDataDO();
   JobDataDO(const JobDataDO& other);
@@ -58,6 +82,10 @@ class DATAOBJECTS_DATA_API JobDataDO : public BaseDataObject {
   long long MeasurementTimeStamp;
   UuidEntryDO JobConfig;
 };
+
+/// Archive form of the key: CurrentUuid.
+DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const JobDataDO::Id& id);
+DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, JobDataDO::Id& id);
 
 /// Archive form: CurrentUuid, MeasurementTimeStamp (long long), JobConfig. A failed read leaves
 /// the fields before the failure replaced and those after it untouched.

@@ -1,8 +1,19 @@
 #include "dataobjects/MeasurementDataDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+#include "dataobjects/detail/UuidKeyId.h"
+
+namespace detail = dataobjects_data::detail;
+
+namespace {
+// Where a details text that cannot be decompressed is reported.
+constexpr detail::ErrorSite kDetailsError{"MeasurementDataDO", 219};
+constexpr const char kPrefix[] = "MeasurementData";
+}  // namespace
+
+DATAOBJECTS_DEFINE_UUID_KEY_ID(MeasurementDataDO, CurrentUuid, kPrefix)
 
 MeasurementDataDO::MeasurementDataDO() {
   init();
@@ -63,7 +74,7 @@ void MeasurementDataDO::copy(const MeasurementDataDO& other) {
 
 std::string MeasurementDataDO::getMeasurementDataDetails() const {
   return CompressedMeasurementDataDetails.text(ExternalReferenceMeasurementDataDetails,
-                                               externalReferenceLoader);
+                                               externalReferenceLoader, kDetailsError);
 }
 
 void MeasurementDataDO::setMeasurementDataDetails(const std::string& text) {
@@ -97,21 +108,21 @@ void MeasurementDataDO::SetExternalReferenceMeasurementDataDetails(long long ref
 }
 
 bool MeasurementDataDO::isEqual(const MeasurementDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid);
+  return detail::equal(CurrentUuid, other.CurrentUuid);
 }
 
 bool MeasurementDataDO::isIdentical(const MeasurementDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid) &&
+  return detail::equal(CurrentUuid, other.CurrentUuid) &&
          MeasurementTimeStamp == other.MeasurementTimeStamp &&
-         key_compare::equal(MeasurementConfig, other.MeasurementConfig) &&
+         detail::equal(MeasurementConfig, other.MeasurementConfig) &&
          getMeasurementDataDetails() == other.getMeasurementDataDetails() &&
-         BinaryData == other.BinaryData && key_compare::equal(JobData, other.JobData) &&
+         BinaryData == other.BinaryData && detail::equal(JobData, other.JobData) &&
          SavedByAlarmStatusChange == other.SavedByAlarmStatusChange;
 }
 
 std::string MeasurementDataDO::ToString() const {
-  return ObjectText::objectText(
-      [this](ObjectText& text) {
+  return detail::ObjectText::objectText(
+      [this](detail::ObjectText& text) {
         text.field("(MeasurementTimeStamp=", MeasurementTimeStamp)
             .field("(MeasurementConfig=", MeasurementConfig)
             .field("(MeasurementDataDetails=", getMeasurementDataDetails())
@@ -119,24 +130,24 @@ std::string MeasurementDataDO::ToString() const {
             .field("(JobData=", JobData)
             .field("(SavedByAlarmStatusChange=", SavedByAlarmStatusChange);
       },
-      MeasurementDataKey::kPrefix, CurrentUuid);
+      kPrefix, CurrentUuid);
 }
 
 Archive& operator<<(Archive& archive, const MeasurementDataDO& object) {
-  archive_fields::writeAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
-                           object.MeasurementConfig);
+  detail::writeAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                   object.MeasurementConfig);
   // The details are fetched and decompressed only when their slot comes.
-  return archive_fields::writeAll(archive, object.getMeasurementDataDetails(),
-                                  object.ExternalReferenceMeasurementDataDetails, object.BinaryData,
-                                  object.ExternalReferenceBinaryData, object.JobData,
-                                  object.SavedByAlarmStatusChange);
+  return detail::writeAll(archive, object.getMeasurementDataDetails(),
+                          object.ExternalReferenceMeasurementDataDetails, object.BinaryData,
+                          object.ExternalReferenceBinaryData, object.JobData,
+                          object.SavedByAlarmStatusChange);
 }
 
 Archive& operator>>(Archive& archive, MeasurementDataDO& object) {
-  archive_fields::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
-                          object.MeasurementConfig);
+  detail::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
+                  object.MeasurementConfig);
   object.CompressedMeasurementDataDetails.read(archive);
-  return archive_fields::readAll(archive, object.ExternalReferenceMeasurementDataDetails,
-                                 object.BinaryData, object.ExternalReferenceBinaryData,
-                                 object.JobData, object.SavedByAlarmStatusChange);
+  return detail::readAll(archive, object.ExternalReferenceMeasurementDataDetails, object.BinaryData,
+                         object.ExternalReferenceBinaryData, object.JobData,
+                         object.SavedByAlarmStatusChange);
 }

@@ -11,25 +11,45 @@
 
 #include "dataobjects/BaseDataObject.h"
 #include "dataobjects/CompressedDetails.h"
-#include "dataobjects/CurrentUuidId.h"
 #include "dataobjects/DetailsOptionsCache.h"
 #include "platform/Archive.h"
 #include "platform/Export.h"
 #include "platform/Options.h"
 #include "platform/UuidEntryDO.h"
 
-struct MeasurementDataKey {
-  static constexpr const char kPrefix[] = "MeasurementData";
-};
-
 class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
  public:
-  /// The key: CurrentUuid.
-  using Id = CurrentUuidId<MeasurementDataKey>;
+  /// The key of a MeasurementDataDO: its CurrentUuid.
+  class DATAOBJECTS_DATA_API Id {
+   public:
+    Id();
+    Id(const Id& other);
+    Id(const UuidEntryDO& currentUuid);
+    virtual ~Id();
+    Id& operator=(const Id& other);
 
-  /// Decompression errors of the details carry this file and line.
-  static constexpr const char kDetailsErrorFile[] = "MeasurementDataDO";
-  static constexpr int kDetailsErrorLine = 219;
+    static bool IsMultiKeyId() { return false; }
+    /// Nothing to reset: the key is a UUID, left as it is.
+    void init();
+    void copy(const Id& other);
+
+    const UuidEntryDO& getCurrentUuid() const { return CurrentUuid; }
+    void setCurrentUuid(const UuidEntryDO& value) { CurrentUuid = value; }
+
+    bool operator<(const Id& other) const;
+    bool operator>(const Id& other) const;
+    bool isEqual(const Id& other) const;
+    bool operator==(const Id& other) const { return isEqual(other); }
+    bool operator!=(const Id& other) const { return !isEqual(other); }
+
+    /// `"MeasurementData[<CurrentUuid>]"`.
+    std::string ToString() const;
+
+   private:
+    friend DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, Id& id);
+
+    UuidEntryDO CurrentUuid;
+  };
 
   MeasurementDataDO();
   MeasurementDataDO(const MeasurementDataDO& other);
@@ -101,14 +121,18 @@ class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
   UuidEntryDO CurrentUuid;
   long long MeasurementTimeStamp;
   UuidEntryDO MeasurementConfig;
-  CompressedDetails CompressedMeasurementDataDetails{kDetailsErrorFile, kDetailsErrorLine};
-  DetailsOptionsCache MeasurementDataDetailsOptions;
+  dataobjects_data::detail::CompressedDetails CompressedMeasurementDataDetails;
+  dataobjects_data::detail::DetailsOptionsCache MeasurementDataDetailsOptions;
   long long ExternalReferenceMeasurementDataDetails;
   std::vector<unsigned char> BinaryData;
   long long ExternalReferenceBinaryData;
   UuidEntryDO JobData;
   bool SavedByAlarmStatusChange;
 };
+
+/// Archive form of the key: CurrentUuid.
+DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const MeasurementDataDO::Id& id);
+DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, MeasurementDataDO::Id& id);
 
 /// Archive form: CurrentUuid, MeasurementTimeStamp, MeasurementConfig, the details text (a
 /// string, in clear), the details' external reference, BinaryData (a byte vector),

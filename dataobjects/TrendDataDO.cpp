@@ -1,8 +1,17 @@
 #include "dataobjects/TrendDataDO.h"
 
-#include "dataobjects/ArchiveFields.h"
-#include "dataobjects/KeyCompare.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/KeyCompare.h"
+#include "dataobjects/detail/ObjectText.h"
+#include "dataobjects/detail/UuidKeyId.h"
+
+namespace detail = dataobjects_data::detail;
+
+namespace {
+constexpr const char kPrefix[] = "TrendData";
+}
+
+DATAOBJECTS_DEFINE_UUID_KEY_ID(TrendDataDO, CurrentUuid, kPrefix)
 
 TrendDataDO::TrendDataDO() {
   init();
@@ -77,22 +86,22 @@ void TrendDataDO::clearTrendDataDetailsOptions() const {
 }
 
 bool TrendDataDO::isEqual(const TrendDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid);
+  return detail::equal(CurrentUuid, other.CurrentUuid);
 }
 
 bool TrendDataDO::isIdentical(const TrendDataDO& other) const {
-  return key_compare::equal(CurrentUuid, other.CurrentUuid) &&
-         key_compare::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
-         key_compare::equal(CharacteristicValueConfigBaseUuid,
-                            other.CharacteristicValueConfigBaseUuid) &&
+  return detail::equal(CurrentUuid, other.CurrentUuid) &&
+         detail::equal(CharacteristicValueConfig, other.CharacteristicValueConfig) &&
+         detail::equal(CharacteristicValueConfigBaseUuid,
+                       other.CharacteristicValueConfigBaseUuid) &&
          Closed == other.Closed && FirstTimeStamp == other.FirstTimeStamp &&
          LastTimeStamp == other.LastTimeStamp && TrendDataDetails == other.TrendDataDetails &&
          NumSamples == other.NumSamples && Data == other.Data;
 }
 
 std::string TrendDataDO::ToString() const {
-  return ObjectText::objectText(
-      [this](ObjectText& text) {
+  return detail::ObjectText::objectText(
+      [this](detail::ObjectText& text) {
         text.field("(CharacteristicValueConfig=", CharacteristicValueConfig)
             .field("(CharacteristicValueConfigBaseUuid=", CharacteristicValueConfigBaseUuid)
             .field("(Closed=", Closed)
@@ -102,21 +111,19 @@ std::string TrendDataDO::ToString() const {
             .field("(NumSamples=", NumSamples)
             .blob("(Data=", Data);
       },
-      TrendDataKey::kPrefix, CurrentUuid);
+      kPrefix, CurrentUuid);
 }
 
 Archive& operator<<(Archive& archive, const TrendDataDO& object) {
-  return archive_fields::writeAll(archive, object.CurrentUuid, object.CharacteristicValueConfig,
-                                  object.CharacteristicValueConfigBaseUuid, object.Closed,
-                                  object.FirstTimeStamp, object.LastTimeStamp,
-                                  object.TrendDataDetails, object.NumSamples, object.Data,
-                                  object.ExternalReferenceData);
+  return detail::writeAll(archive, object.CurrentUuid, object.CharacteristicValueConfig,
+                          object.CharacteristicValueConfigBaseUuid, object.Closed,
+                          object.FirstTimeStamp, object.LastTimeStamp, object.TrendDataDetails,
+                          object.NumSamples, object.Data, object.ExternalReferenceData);
 }
 
 Archive& operator>>(Archive& archive, TrendDataDO& object) {
-  return archive_fields::readAll(archive, object.CurrentUuid, object.CharacteristicValueConfig,
-                                 object.CharacteristicValueConfigBaseUuid, object.Closed,
-                                 object.FirstTimeStamp, object.LastTimeStamp,
-                                 object.TrendDataDetails, object.NumSamples, object.Data,
-                                 object.ExternalReferenceData);
+  return detail::readAll(archive, object.CurrentUuid, object.CharacteristicValueConfig,
+                         object.CharacteristicValueConfigBaseUuid, object.Closed,
+                         object.FirstTimeStamp, object.LastTimeStamp, object.TrendDataDetails,
+                         object.NumSamples, object.Data, object.ExternalReferenceData);
 }

@@ -9,21 +9,45 @@
 #include <vector>
 
 #include "dataobjects/BaseDataObject.h"
-#include "dataobjects/CurrentUuidId.h"
 #include "dataobjects/DetailsOptionsCache.h"
 #include "platform/Archive.h"
 #include "platform/Export.h"
 #include "platform/Options.h"
 #include "platform/UuidEntryDO.h"
 
-struct TrendDataKey {
-  static constexpr const char kPrefix[] = "TrendData";
-};
-
 class DATAOBJECTS_DATA_API TrendDataDO : public BaseDataObject {
  public:
-  /// The key: CurrentUuid.
-  using Id = CurrentUuidId<TrendDataKey>;
+  /// The key of a TrendDataDO: its CurrentUuid.
+  class DATAOBJECTS_DATA_API Id {
+   public:
+    Id();
+    Id(const Id& other);
+    Id(const UuidEntryDO& currentUuid);
+    virtual ~Id();
+    Id& operator=(const Id& other);
+
+    static bool IsMultiKeyId() { return false; }
+    /// Nothing to reset: the key is a UUID, left as it is.
+    void init();
+    void copy(const Id& other);
+
+    const UuidEntryDO& getCurrentUuid() const { return CurrentUuid; }
+    void setCurrentUuid(const UuidEntryDO& value) { CurrentUuid = value; }
+
+    bool operator<(const Id& other) const;
+    bool operator>(const Id& other) const;
+    bool isEqual(const Id& other) const;
+    bool operator==(const Id& other) const { return isEqual(other); }
+    bool operator!=(const Id& other) const { return !isEqual(other); }
+
+    /// `"TrendData[<CurrentUuid>]"`.
+    std::string ToString() const;
+
+   private:
+    friend DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, Id& id);
+
+    UuidEntryDO CurrentUuid;
+  };
 
   TrendDataDO();
   TrendDataDO(const TrendDataDO& other);
@@ -95,11 +119,15 @@ class DATAOBJECTS_DATA_API TrendDataDO : public BaseDataObject {
   long long FirstTimeStamp;
   long long LastTimeStamp;
   std::string TrendDataDetails;
-  DetailsOptionsCache TrendDataDetailsOptions;
+  dataobjects_data::detail::DetailsOptionsCache TrendDataDetailsOptions;
   unsigned int NumSamples;
   std::vector<unsigned char> Data;
   long long ExternalReferenceData;
 };
+
+/// Archive form of the key: CurrentUuid.
+DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const TrendDataDO::Id& id);
+DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, TrendDataDO::Id& id);
 
 /// Archive form: CurrentUuid, CharacteristicValueConfig, CharacteristicValueConfigBaseUuid,
 /// Closed, FirstTimeStamp, LastTimeStamp, TrendDataDetails (a string), NumSamples (unsigned

@@ -35,7 +35,8 @@ check_install_tree() {
   step "Installed files"
   (cd "$stage" && find . -mindepth 1 \( -type f -o -type l \) -printf '%P\n' | sort)
   diff <(cd "$stage/include/dataobjects_data" && find . -type f | sort) \
-    <(find ./platform ./libs ./dataobjects \( -name '*.h' -o -name Serialize \) | sort) ||
+    <(find ./platform ./libs ./dataobjects -path ./dataobjects/detail -prune -o \
+      \( -name '*.h' -o -name Serialize \) -print | sort) ||
     fail "the installed headers differ from the source tree's (< installed, > source)"
   local lib=$stage/$libdir/libdataobjects_data.so
   [ "$(readlink "$lib")" = libdataobjects_data.so.1 ] || fail "$lib does not link to .so.1"
@@ -73,7 +74,7 @@ check_exports() {
   done
   local classes='Archive|Uuid|UuidEntryDO|Options|TesmiraException|CompressionException'
   classes+='|CompressionZLibBase|CompressionGZip|DataObjectException|KavSerialize::[A-Za-z_:]+'
-  classes+='|BaseDataObject|CompressedDetails|JobDataDO|MeasurementDataDO|CharacteristicValueDataDO'
+  classes+='|BaseDataObject|JobDataDO|MeasurementDataDO|CharacteristicValueDataDO'
   classes+='|CharacteristicValueDataMeasurementDataMapDO|TrendDataDO|AlarmDataDO|AlarmLearningValuesDO'
   unexpected=$(sed -E 's/^(typeinfo name for|typeinfo for|vtable for|VTT for|(non-)?virtual thunk to) //' \
     <<<"$symbols" |

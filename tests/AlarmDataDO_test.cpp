@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dataobjects/AlarmDataDO.h"
-#include "dataobjects/ObjectText.h"
+#include "dataobjects/detail/ObjectText.h"
 #include "libs/utilities/archive/ExceptionFactory.h"
 #include "tests/support/ArchiveSweep.h"
 #include "tests/support/KeyOrderModel.h"
@@ -280,16 +280,19 @@ TEST(AlarmDataDO, TextGuardsReplaceAFailedValueOrTheWholeText) {
   const auto fail = []() -> std::string {
     throw ExceptionFactory("AlarmDataDO", 264).createException<DataObjectException>("x");
   };
-  const auto render = [](const std::function<void(ObjectText&)>& fill) {
-    return ObjectText::objectText(fill, "AlarmData", UuidEntryDO());
+  const auto render = [](const std::function<void(dataobjects_data::detail::ObjectText&)>& fill) {
+    return dataobjects_data::detail::ObjectText::objectText(fill, "AlarmData", UuidEntryDO());
   };
   EXPECT_EQ(
       "AlarmData[" + kNil + "]=[(A=Error converting A to string) (B=1) ]",
-      render([&](ObjectText& text) {
+      render([&](dataobjects_data::detail::ObjectText& text) {
         text.nullableField("(A=", false, fail, "Error converting A to string").field("(B=", 1);
       }));
-  EXPECT_EQ("Error converting object to string", render([&](ObjectText&) { fail(); }));
-  EXPECT_THROW(render([](ObjectText&) { throw std::runtime_error("other"); }), std::runtime_error);
+  EXPECT_EQ("Error converting object to string",
+            render([&](dataobjects_data::detail::ObjectText&) { fail(); }));
+  EXPECT_THROW(
+      render([](dataobjects_data::detail::ObjectText&) { throw std::runtime_error("other"); }),
+      std::runtime_error);
 }
 
 }  // namespace

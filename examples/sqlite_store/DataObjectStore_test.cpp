@@ -15,7 +15,6 @@
 #include "dataobjects/AlarmLearningValuesDO.h"
 #include "dataobjects/CharacteristicValueDataDO.h"
 #include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
-#include "dataobjects/CompressedDetails.h"
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"
@@ -142,8 +141,9 @@ TEST_F(DataObjectStoreTest, ResavingKeepsUnreadDetailsAndReplacesChangedOnes) {
 }
 
 std::vector<unsigned char> detailsElsewhere(long long reference) {
-  const std::string text = "gain=2";
-  return reference == 99 ? CompressedDetails::compress(text.data(), text.size())
+  MeasurementDataDO holder;
+  holder.setMeasurementDataDetails("gain=2");
+  return reference == 99 ? holder.getCompressedMeasurementDataDetails()
                          : std::vector<unsigned char>();
 }
 

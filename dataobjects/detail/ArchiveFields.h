@@ -4,15 +4,15 @@
 /// through the codec of its type.
 ///
 /// @code
-///   archive_fields::writeAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
-///   archive_fields::readAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
+///   writeAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
+///   readAll(archive, CurrentUuid, MeasurementTimeStamp, JobConfig);
 /// @endcode
 ///
 /// Writing stops at the first failure; reading too, with the earlier fields already replaced.
 /// A nullable field is passed as nullable(flag, value): its flag is written or read as a bool, and
 /// its value follows only when that flag is false.
-#ifndef DATAOBJECTS_ARCHIVEFIELDS_H
-#define DATAOBJECTS_ARCHIVEFIELDS_H
+#ifndef DATAOBJECTS_DETAIL_ARCHIVEFIELDS_H
+#define DATAOBJECTS_DETAIL_ARCHIVEFIELDS_H
 
 #include <vector>
 
@@ -20,13 +20,14 @@
 #include "platform/Archive.h"
 #include "platform/UuidEntryDO.h"
 
-namespace archive_fields {
+namespace dataobjects_data {
+namespace detail {
 
 inline void write(Archive& archive, const UuidEntryDO& entry) {
   archive << entry;
 }
 inline void write(Archive& archive, const std::vector<unsigned char>& bytes) {
-  KavSerialize::serialize(bytes, archive);
+  KavSerialize::ser_helper::serialize_bytes(bytes, archive);
 }
 template <class T>
 void write(Archive& archive, const T& value) {
@@ -87,6 +88,7 @@ Archive& readAll(Archive& archive, Fields&&... fields) {
   return archive;
 }
 
-}  // namespace archive_fields
+}  // namespace detail
+}  // namespace dataobjects_data
 
-#endif  // DATAOBJECTS_ARCHIVEFIELDS_H
+#endif  // DATAOBJECTS_DETAIL_ARCHIVEFIELDS_H

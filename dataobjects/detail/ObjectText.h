@@ -8,8 +8,8 @@
 ///
 /// Values use a default-formatted stream: integers in decimal, bool as 1 or 0, double as
 /// printf's %g, a UuidEntryDO as its ToString() text, a byte blob as `"<size>(Blob Length)"`.
-#ifndef DATAOBJECTS_OBJECTTEXT_H
-#define DATAOBJECTS_OBJECTTEXT_H
+#ifndef DATAOBJECTS_DETAIL_OBJECTTEXT_H
+#define DATAOBJECTS_DETAIL_OBJECTTEXT_H
 
 #include <sstream>
 #include <string>
@@ -17,6 +17,9 @@
 
 #include "libs/utilities/archive/DataObjectException.h"
 #include "platform/UuidEntryDO.h"
+
+namespace dataobjects_data {
+namespace detail {
 
 class ObjectText {
  public:
@@ -94,4 +97,7 @@ class ObjectText {
   std::ostringstream out_;
 };
 
-#endif  // DATAOBJECTS_OBJECTTEXT_H
+}  // namespace detail
+}  // namespace dataobjects_data
+
+#endif  // DATAOBJECTS_DETAIL_OBJECTTEXT_H
