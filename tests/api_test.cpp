@@ -1,0 +1,252 @@
+// The public API as applications are written against it: every documented member function taken
+// by address with its exact type, the free archive operators called by name and taken by address,
+// the converting key constructors and the keys in ordered containers. Most of it is checked by
+// compiling and linking (every address taken must resolve to an exported symbol of the library);
+// the test body then uses each key class the way an application's index does.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
+#include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
+#include "dataobjects/JobDataDO.h"
+#include "dataobjects/MeasurementDataDO.h"
+#include "dataobjects/TrendDataDO.h"
+#include "libs/utilities/archive/Serialize"
+#include "platform/Archive.h"
+#include "platform/Uuid.h"
+#include "platform/UuidEntryDO.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Stores an address where the compiler cannot drop it, so that a function the library does not
+// export fails the link.
+template <class T>
+volatile T kept{};
+template <class T>
+void keep(T address) {
+  kept<T> = address;
+}
+
+#define MEMBER(Class, name, ...) keep<__VA_ARGS__>(&Class::name)
+// A field with a getter returning a const reference and a setter taking one.
+#define FIELD(Class, Name, Type)                            \
+  MEMBER(Class, get##Name, const Type& (Class::*)() const); \
+  MEMBER(Class, set##Name, void (Class::*)(const Type&))
+// An external reference: by value, and the setter starts with a capital S.
+#define REFERENCE(Class, Name)                                             \
+  MEMBER(Class, getExternalReference##Name, long long (Class::*)() const); \
+  MEMBER(Class, SetExternalReference##Name, void (Class::*)(long long))
+
+// What every data object X and its X::Id declare.
+template <class X>
+void conventions() {
+  using Id = typename X::Id;
+  MEMBER(Id, init, void(Id::*)());
+  MEMBER(Id, copy, void(Id::*)(const Id&));
+  MEMBER(Id, operator=, Id & (Id::*)(const Id&));
+  MEMBER(Id, IsMultiKeyId, bool (*)());
+  MEMBER(Id, operator<, bool(Id::*)(const Id&) const);
+  MEMBER(Id, operator>, bool(Id::*)(const Id&) const);
+  MEMBER(Id, isEqual, bool(Id::*)(const Id&) const);
+  MEMBER(Id, operator==, bool(Id::*)(const Id&) const);
+  MEMBER(Id, operator!=, bool(Id::*)(const Id&) const);
+  MEMBER(Id, ToString, std::string(Id::*)() const);
+  keep<Archive& (*)(Archive&, const Id&)>(&::operator<<);
+  keep<Archive& (*)(Archive&, Id&)>(&::operator>>);
+  static_assert(std::has_virtual_destructor<Id>::value && std::is_polymorphic<Id>::value, "");
+  static_assert(std::is_copy_constructible<Id>::value, "");
+
+  MEMBER(X, init, void(X::*)());
+  MEMBER(X, copy, void(X::*)(const X&));
+  MEMBER(X, operator=, X & (X::*)(const X&));
+  MEMBER(X, getDataObjectId, Id(X::*)() const);
+  MEMBER(X, isEqual, bool(X::*)(const X&) const);
+  MEMBER(X, operator==, bool(X::*)(const X&) const);
+  MEMBER(X, operator!=, bool(X::*)(const X&) const);
+  MEMBER(X, isIdentical, bool(X::*)(const X&) const);
+  MEMBER(X, ToString, std::string(X::*)() const);
+  keep<Archive& (*)(Archive&, const X&)>(&::operator<<);
+  keep<Archive& (*)(Archive&, X&)>(&::operator>>);
+  static_assert(std::is_base_of<BaseDataObject, X>::value, "");
+  static_assert(std::has_virtual_destructor<X>::value, "");
+}
+
+// The compressed details of CharacteristicValueDataDO and MeasurementDataDO.
+#define COMPRESSED_DETAILS(Class, Name)                                        \
+  MEMBER(Class, get##Name##Details, std::string (Class::*)() const);           \
+  MEMBER(Class, set##Name##Details, void (Class::*)(const std::string&));      \
+  MEMBER(Class, get##Name##DetailsOptions, const Options& (Class::*)() const); \
+  MEMBER(Class, clear##Name##DetailsOptions, void (Class::*)() const);         \
+  MEMBER(Class, getCompressed##Name##Details, Bytes& (Class::*)());            \
+  MEMBER(Class, setCompressed##Name##Details, void (Class::*)(const Bytes&));  \
+  REFERENCE(Class, Name##Details)
+
+void declarations() {
+  conventions<JobDataDO>();
+  FIELD(JobDataDO::Id, CurrentUuid, UuidEntryDO);
+  FIELD(JobDataDO, CurrentUuid, UuidEntryDO);
+  FIELD(JobDataDO, MeasurementTimeStamp, long long);
+  FIELD(JobDataDO, JobConfig, UuidEntryDO);
+
+  conventions<CharacteristicValueDataDO>();
+  FIELD(CharacteristicValueDataDO::Id, CurrentUuid, UuidEntryDO);
+  FIELD(CharacteristicValueDataDO, CurrentUuid, UuidEntryDO);
+  FIELD(CharacteristicValueDataDO, MeasurementTimeStamp, long long);
+  FIELD(CharacteristicValueDataDO, CharacteristicValueConfig, UuidEntryDO);
+  COMPRESSED_DETAILS(CharacteristicValueDataDO, CharacteristicValueData);
+  FIELD(CharacteristicValueDataDO, JobData, UuidEntryDO);
+  FIELD(CharacteristicValueDataDO, Value, double);
+  FIELD(CharacteristicValueDataDO, AlarmType, unsigned short);
+  FIELD(CharacteristicValueDataDO, SavedByAlarmStatusChange, bool);
+
+  conventions<MeasurementDataDO>();
+  FIELD(MeasurementDataDO::Id, CurrentUuid, UuidEntryDO);
+  FIELD(MeasurementDataDO, CurrentUuid, UuidEntryDO);
+  FIELD(MeasurementDataDO, MeasurementTimeStamp, long long);
+  FIELD(MeasurementDataDO, MeasurementConfig, UuidEntryDO);
+  COMPRESSED_DETAILS(MeasurementDataDO, MeasurementData);
+  FIELD(MeasurementDataDO, BinaryData, Bytes);
+  REFERENCE(MeasurementDataDO, BinaryData);
+  FIELD(MeasurementDataDO, JobData, UuidEntryDO);
+  FIELD(MeasurementDataDO, SavedByAlarmStatusChange, bool);
+
+  using Map = CharacteristicValueDataMeasurementDataMapDO;
+  conventions<Map>();
+  FIELD(Map::Id, CharacteristicValueData, UuidEntryDO);
+  FIELD(Map::Id, MeasurementData, UuidEntryDO);
+  FIELD(Map, CharacteristicValueData, UuidEntryDO);
+  FIELD(Map, MeasurementData, UuidEntryDO);
+
+  conventions<AlarmDataDO>();
+  FIELD(AlarmDataDO::Id, CharacteristicValueConfig, UuidEntryDO);
+  FIELD(AlarmDataDO, CharacteristicValueConfig, UuidEntryDO);
+  FIELD(AlarmDataDO, LastMeasurementTime, long long);
+  FIELD(AlarmDataDO, CurrentValue, double);
+  FIELD(AlarmDataDO, MainAlarmCount, unsigned short);
+  FIELD(AlarmDataDO, PreAlarmCount, unsigned short);
+  FIELD(AlarmDataDO, AlarmType, unsigned short);
+  FIELD(AlarmDataDO, LearningModeActive, bool);
+  FIELD(AlarmDataDO, IsTriggerValidator, bool);
+  FIELD(AlarmDataDO, LearningModeActives, std::string);
+  FIELD(AlarmDataDO, CurrentLowerPreAlarmLevel, double);
+  FIELD(AlarmDataDO, CurrentPreAlarmLevel, double);
+  FIELD(AlarmDataDO, CurrentMainAlarmLevel, double);
+  FIELD(AlarmDataDO, CurrentAlarmMapIndex, unsigned short);
+  FIELD(AlarmDataDO, Active, bool);
+  FIELD(AlarmDataDO, LatestSavedTimeSignal, UuidEntryDO);
+  FIELD(AlarmDataDO, AlarmStateSince, long long);
+  for (auto flag :
+       {&AlarmDataDO::getLearningModeActivesIsNull, &AlarmDataDO::getCurrentAlarmMapIndexIsNull,
+        &AlarmDataDO::getLatestSavedTimeSignalIsNull})
+    keep<bool (AlarmDataDO::*)() const>(flag);
+  for (auto flag :
+       {&AlarmDataDO::setLearningModeActivesIsNull, &AlarmDataDO::setCurrentAlarmMapIndexIsNull,
+        &AlarmDataDO::setLatestSavedTimeSignalIsNull})
+    keep<void (AlarmDataDO::*)(bool)>(flag);
+
+  conventions<AlarmLearningValuesDO>();
+  FIELD(AlarmLearningValuesDO::Id, CharacteristicValueConfig, UuidEntryDO);
+  FIELD(AlarmLearningValuesDO::Id, X, unsigned short);
+  FIELD(AlarmLearningValuesDO::Id, Y, unsigned short);
+  FIELD(AlarmLearningValuesDO, CharacteristicValueConfig, UuidEntryDO);
+  FIELD(AlarmLearningValuesDO, X, unsigned short);
+  FIELD(AlarmLearningValuesDO, Y, unsigned short);
+  FIELD(AlarmLearningValuesDO, ValueCount, unsigned short);
+  FIELD(AlarmLearningValuesDO, LearningValues, Bytes);
+
+  conventions<TrendDataDO>();
+  FIELD(TrendDataDO::Id, CurrentUuid, UuidEntryDO);
+  FIELD(TrendDataDO, CurrentUuid, UuidEntryDO);
+  FIELD(TrendDataDO, CharacteristicValueConfig, UuidEntryDO);
+  FIELD(TrendDataDO, CharacteristicValueConfigBaseUuid, UuidEntryDO);
+  FIELD(TrendDataDO, Closed, bool);
+  FIELD(TrendDataDO, FirstTimeStamp, long long);
+  FIELD(TrendDataDO, LastTimeStamp, long long);
+  MEMBER(TrendDataDO, getTrendDataDetails, std::string(TrendDataDO::*)() const);
+  MEMBER(TrendDataDO, setTrendDataDetails, void(TrendDataDO::*)(const std::string&));
+  MEMBER(TrendDataDO, getTrendDataDetailsOptions, const Options& (TrendDataDO::*)() const);
+  MEMBER(TrendDataDO, clearTrendDataDetailsOptions, void(TrendDataDO::*)() const);
+  FIELD(TrendDataDO, NumSamples, unsigned int);
+  FIELD(TrendDataDO, Data, Bytes);
+  REFERENCE(TrendDataDO, Data);
+
+  namespace K = KavSerialize;
+  keep<bool (*)(long long, std::ostream&)>(&K::ser_helper::pack_int<long long>);
+  keep<bool (*)(unsigned short, std::ostream&)>(&K::ser_helper::pack_int<unsigned short>);
+  keep<bool (*)(unsigned int, std::ostream&)>(&K::ser_helper::pack_int<unsigned int>);
+  keep<bool (*)(unsigned long, std::ostream&)>(&K::ser_helper::pack_int<unsigned long>);
+  keep<void (*)(const long long&, std::ostream&)>(&K::serialize);
+  keep<void (*)(const unsigned short&, std::ostream&)>(&K::serialize);
+  keep<void (*)(const unsigned int&, std::ostream&)>(&K::serialize);
+  keep<void (*)(const unsigned long&, std::ostream&)>(&K::serialize);
+  keep<void (*)(bool, std::ostream&)>(&K::serialize);
+  keep<void (*)(const unsigned char&, std::ostream&)>(&K::serialize);
+  keep<void (*)(const double&, std::ostream&)>(&K::serialize);
+  keep<void (*)(const std::string&, std::ostream&)>(&K::serialize);
+  keep<void (*)(long long&, std::istream&)>(&K::deserialize);
+  keep<void (*)(unsigned short&, std::istream&)>(&K::deserialize);
+  keep<void (*)(unsigned int&, std::istream&)>(&K::deserialize);
+  keep<void (*)(unsigned long&, std::istream&)>(&K::deserialize);
+  keep<void (*)(bool&, std::istream&)>(&K::deserialize);
+  keep<void (*)(unsigned char&, std::istream&)>(&K::deserialize);
+  keep<void (*)(double&, std::istream&)>(&K::deserialize);
+  keep<void (*)(std::string&, std::istream&)>(&K::deserialize);
+  keep<bool (*)(double&, std::istream&)>(&K::deserialize_floating_point<double>);
+  keep<const Archive& (*)(Archive&, Bytes&)>(&::operator>>);
+  keep<TesmiraException* (K::SerializationException::*)() const>(&K::SerializationException::clone);
+}
+
+// An application's index of objects by key: the Id converts from the entry it is keyed by.
+template <class X>
+void indexByUuidKey() {
+  SCOPED_TRACE(typeid(X).name());
+  const UuidEntryDO a(Uuid::fromString("00000000-0000-0000-0000-00000000000a"));
+  const UuidEntryDO b(Uuid::fromString("00000000-0000-0000-0000-00000000000b"));
+  typename X::Id converted = b;
+  std::map<typename X::Id, int> byKey;
+  byKey[a] = 1;
+  byKey[converted] = 2;
+  EXPECT_EQ(2, byKey.find(b)->second);
+  EXPECT_EQ(1, byKey.find(a)->second);
+  EXPECT_TRUE(byKey.begin()->first == a);
+  std::set<typename X::Id> keys{b, a, b};
+  EXPECT_EQ(2u, keys.size());
+
+  Archive archive;
+  ::operator<<(archive, converted);
+  typename X::Id back;
+  ::operator>>(archive, back);
+  EXPECT_TRUE(back == converted);
+}
+
+TEST(PublicApi, KeysIndexAndRoundTripAsApplicationsUseThem) {
+  declarations();
+  indexByUuidKey<JobDataDO>();
+  indexByUuidKey<CharacteristicValueDataDO>();
+  indexByUuidKey<MeasurementDataDO>();
+  indexByUuidKey<TrendDataDO>();
+  indexByUuidKey<AlarmDataDO>();
+
+  const UuidEntryDO a(Uuid::fromString("00000000-0000-0000-0000-00000000000a"));
+  std::set<CharacteristicValueDataMeasurementDataMapDO::Id> links{{a, UuidEntryDO()},
+                                                                  {UuidEntryDO(), a}};
+  std::map<AlarmLearningValuesDO::Id, int> cells{{{a, 1, 2}, 1}, {{a, 2, 1}, 2}};
+  EXPECT_EQ(2u, links.size());
+  EXPECT_EQ(2, cells.rbegin()->second);
+
+  // A float converts to the double encoder, as with any function taking a double.
+  std::ostringstream out;
+  KavSerialize::serialize(1.5f, out);
+  EXPECT_EQ("1.5 ", out.str());
+}
+
+}  // namespace
