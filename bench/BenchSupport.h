@@ -2,8 +2,10 @@
 #ifndef BENCH_BENCHSUPPORT_H
 #define BENCH_BENCHSUPPORT_H
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,6 +29,29 @@ inline std::vector<unsigned char> randomBytes(std::size_t size, unsigned seed = 
   return bytes;
 }
 
+// Doubles of one kind: 0 random finite bit patterns, 1 whole numbers below a million, 2 the
+// specials (inf, -inf, NaN, -0) in turn.
+inline std::vector<double> sampleDoubles(int kind, std::size_t count) {
+  std::mt19937_64 random(2);
+  std::vector<double> values(count);
+  const double specials[] = {std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(), -0.0};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (kind == 0) {
+      do {
+        const auto bits = random();
+        std::memcpy(&values[i], &bits, sizeof(double));
+      } while (!std::isfinite(values[i]));
+    } else if (kind == 1) {
+      values[i] = static_cast<double>(random() % 1000000);
+    } else {
+      values[i] = specials[i % 4];
+    }
+  }
+  return values;
+}
+
 // A 200-byte details text of the kind devices store: options separated by semicolons.
 inline std::string detailsText() {
   std::string text;
@@ -35,8 +60,13 @@ inline std::string detailsText() {
   return text.substr(0, 200);
 }
 
+// UUIDs from a fixed sequence rather than random ones, so that every run handles the same bytes.
 inline UuidEntryDO uuid() {
-  return UuidEntryDO(Uuid::generate());
+  static unsigned next = 0;
+  const std::vector<unsigned char> random = randomBytes(16, 1000 + next++);
+  Uuid::Bytes bytes{};
+  std::memcpy(bytes.data(), random.data(), bytes.size());
+  return UuidEntryDO(Uuid(bytes));
 }
 
 inline JobDataDO job() {

@@ -3,10 +3,8 @@
 // byte vectors moved one byte at a time.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstring>
 #include <iomanip>
-#include <limits>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -53,24 +51,7 @@ std::vector<long long> longLongs(bool large) {
 }
 
 std::vector<double> doubles(int kind) {
-  std::mt19937_64 random(2);
-  std::vector<double> values(kBatch);
-  const double specials[] = {std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN(), -0.0};
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (kind == 0) {  // random finite bit patterns
-      do {
-        const auto bits = random();
-        std::memcpy(&values[i], &bits, sizeof(double));
-      } while (!std::isfinite(values[i]));
-    } else if (kind == 1) {
-      values[i] = static_cast<double>(random() % 1000000);
-    } else {
-      values[i] = specials[i % 4];
-    }
-  }
-  return values;
+  return bench::sampleDoubles(kind, static_cast<std::size_t>(kBatch));
 }
 
 std::vector<std::string> strings(std::size_t length) {

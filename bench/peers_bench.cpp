@@ -3,54 +3,15 @@
 // BM_Blob_* family.
 #include <benchmark/benchmark.h>
 
-#include <array>
-#include <cereal/archives/binary.hpp>
-#include <cereal/types/array.hpp>
-#include <cereal/types/string.hpp>
-#include <cereal/types/vector.hpp>
 #include <cstring>
-#include <msgpack.hpp>
 #include <sstream>
 
-#include "BenchSupport.h"
+#include "PeerFields.h"
 #include "libs/utilities/archive/Serialize"
 
 namespace {
 
-using UuidBytes = std::array<unsigned char, 16>;
-
-// JobDataDO's fields.
-struct JobFields {
-  UuidBytes currentUuid{};
-  long long measurementTimeStamp = 0;
-  UuidBytes jobConfig{};
-  template <class A>
-  void serialize(A& archive) {
-    archive(currentUuid, measurementTimeStamp, jobConfig);
-  }
-  MSGPACK_DEFINE(currentUuid, measurementTimeStamp, jobConfig)
-};
-
-// MeasurementDataDO's fields, the details as plain text (as in its archive form).
-struct MeasurementFields {
-  UuidBytes currentUuid{};
-  long long measurementTimeStamp = 0;
-  UuidBytes measurementConfig{};
-  std::string details;
-  long long externalReferenceDetails = -1;
-  std::vector<unsigned char> binaryData;
-  long long externalReferenceBinaryData = -1;
-  UuidBytes jobData{};
-  bool savedByAlarmStatusChange = false;
-  template <class A>
-  void serialize(A& archive) {
-    archive(currentUuid, measurementTimeStamp, measurementConfig, details, externalReferenceDetails,
-            binaryData, externalReferenceBinaryData, jobData, savedByAlarmStatusChange);
-  }
-  MSGPACK_DEFINE(currentUuid, measurementTimeStamp, measurementConfig, details,
-                 externalReferenceDetails, binaryData, externalReferenceBinaryData, jobData,
-                 savedByAlarmStatusChange)
-};
+using bench::measurementFields;
 
 template <class T>
 void cerealRoundTrip(benchmark::State& state, const T& value) {
@@ -81,19 +42,11 @@ void msgpackRoundTrip(benchmark::State& state, const T& value) {
   }
 }
 
-MeasurementFields measurementFields(std::size_t blob, bool details) {
-  MeasurementFields fields;
-  fields.measurementTimeStamp = 1733400000000LL;
-  fields.details = details ? bench::detailsText() : std::string();
-  fields.binaryData = bench::randomBytes(blob);
-  return fields;
-}
-
 void BM_JobFields_RoundTrip_Cereal(benchmark::State& s) {
-  cerealRoundTrip(s, JobFields{});
+  cerealRoundTrip(s, bench::jobFields());
 }
 void BM_JobFields_RoundTrip_Msgpack(benchmark::State& s) {
-  msgpackRoundTrip(s, JobFields{});
+  msgpackRoundTrip(s, bench::jobFields());
 }
 BENCHMARK(BM_JobFields_RoundTrip_Cereal);
 BENCHMARK(BM_JobFields_RoundTrip_Msgpack);

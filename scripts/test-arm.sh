@@ -3,6 +3,7 @@
 # and every test under qemu-arm. Run as root on Debian 12 x86-64 the first time: it installs the
 # cross toolchain and qemu when they are missing and prepares, once, a private folder with the
 # ARM builds of zlib, libuuid and GoogleTest (build/arm-sysroot, or DATAOBJECTS_ARM_SYSROOT).
+# With --prepare it stops once that folder is ready (scripts/arm-cost.sh uses it so).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,9 +13,11 @@ readonly build_dir=$PWD/build/arm
 sysroot=$(realpath -m "${DATAOBJECTS_ARM_SYSROOT:-build/arm-sysroot}")
 readonly sysroot
 readonly work_dir=$PWD/build/arm-deps # apt state, downloaded .deb files, the GoogleTest build
-# The command-line tool also needs CLI11 and nlohmann-json: header-only, architecture "all".
+# The command-line tool also needs CLI11 and nlohmann-json: header-only, architecture "all". The
+# instruction-cost runner compares with cereal and msgpack, header-only too; their dependencies
+# (RapidJSON, Boost) are not needed and not unpacked.
 readonly target_packages=(zlib1g:armhf zlib1g-dev:armhf libuuid1:armhf uuid-dev:armhf libcli11-dev
-  nlohmann-json3-dev)
+  nlohmann-json3-dev libcereal-dev:armhf libmsgpack-cxx-dev:armhf)
 jobs=$(nproc)
 readonly jobs
 
@@ -111,6 +114,7 @@ main() {
   install_host_packages
   unpack_target_packages
   install_googletest
+  [ "${1:-}" = --prepare ] && return
   build_project
   check_arm_elf "$build_dir/libdataobjects_data.so"
   check_arm_elf "$build_dir/tools/dataobjects"
