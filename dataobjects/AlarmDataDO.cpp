@@ -97,7 +97,7 @@ void AlarmDataDO::init() {
 }
 
 void AlarmDataDO::copy(const AlarmDataDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CharacteristicValueConfig = other.CharacteristicValueConfig;
   LastMeasurementTime = other.LastMeasurementTime;
   CurrentValue = other.CurrentValue;

@@ -98,7 +98,7 @@ void AlarmLearningValuesDO::init() {
 }
 
 void AlarmLearningValuesDO::copy(const AlarmLearningValuesDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CharacteristicValueConfig = other.CharacteristicValueConfig;
   X = other.X;
   Y = other.Y;

@@ -15,6 +15,9 @@ typedef std::vector<unsigned char> (*ExternalReferenceLoader)(long long external
 
 class DATAOBJECTS_DATA_API BaseDataObject {
  public:
+  BaseDataObject() : baseFlag1(0), baseFlag2(0), externalReferenceLoader(nullptr) {}
+  BaseDataObject(const BaseDataObject&) = default;
+  BaseDataObject& operator=(const BaseDataObject&) = default;
   virtual ~BaseDataObject();
 
   /// Not read by this library; zero after construction and copied with the object.
@@ -22,13 +25,6 @@ class DATAOBJECTS_DATA_API BaseDataObject {
   unsigned char baseFlag2;
   /// Null unless an application installs one; copied with the object, never owned.
   ExternalReferenceLoader externalReferenceLoader;
-
- protected:
-  BaseDataObject() : baseFlag1(0), baseFlag2(0), externalReferenceLoader(nullptr) {}
-  BaseDataObject(const BaseDataObject&) = default;
-  BaseDataObject& operator=(const BaseDataObject&) = default;
-
-  void copyBase(const BaseDataObject& other) { BaseDataObject::operator=(other); }
 };
 
 #endif  // DATAOBJECTS_BASEDATAOBJECT_H

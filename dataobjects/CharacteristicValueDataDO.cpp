@@ -60,7 +60,7 @@ void CharacteristicValueDataDO::init() {
 }
 
 void CharacteristicValueDataDO::copy(const CharacteristicValueDataDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CurrentUuid = other.CurrentUuid;
   MeasurementTimeStamp = other.MeasurementTimeStamp;
   CharacteristicValueConfig = other.CharacteristicValueConfig;

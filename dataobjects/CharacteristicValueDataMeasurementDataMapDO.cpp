@@ -83,7 +83,7 @@ MapDO& MapDO::operator=(const MapDO& other) {
 void MapDO::init() {}
 
 void MapDO::copy(const MapDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CharacteristicValueData = other.CharacteristicValueData;
   MeasurementData = other.MeasurementData;
 }

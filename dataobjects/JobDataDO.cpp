@@ -41,7 +41,7 @@ void JobDataDO::init() {
 }
 
 void JobDataDO::copy(const JobDataDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CurrentUuid = other.CurrentUuid;
   MeasurementTimeStamp = other.MeasurementTimeStamp;
   JobConfig = other.JobConfig;

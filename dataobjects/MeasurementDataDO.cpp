@@ -59,7 +59,7 @@ void MeasurementDataDO::init() {
 }
 
 void MeasurementDataDO::copy(const MeasurementDataDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CurrentUuid = other.CurrentUuid;
   MeasurementTimeStamp = other.MeasurementTimeStamp;
   MeasurementConfig = other.MeasurementConfig;

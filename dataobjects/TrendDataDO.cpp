@@ -58,7 +58,7 @@ void TrendDataDO::init() {
 }
 
 void TrendDataDO::copy(const TrendDataDO& other) {
-  copyBase(other);
+  BaseDataObject::operator=(other);
   CurrentUuid = other.CurrentUuid;
   CharacteristicValueConfig = other.CharacteristicValueConfig;
   CharacteristicValueConfigBaseUuid = other.CharacteristicValueConfigBaseUuid;

@@ -6,8 +6,11 @@
 
 #if defined(__GNUC__) || defined(__clang__)
 #define DATAOBJECTS_DATA_API __attribute__((visibility("default")))
+/// A private member function of an exported class that only the library's sources call.
+#define DATAOBJECTS_DATA_LOCAL __attribute__((visibility("hidden")))
 #else
 #define DATAOBJECTS_DATA_API
+#define DATAOBJECTS_DATA_LOCAL
 #endif
 
 #endif  // PLATFORM_EXPORT_H

@@ -37,7 +37,7 @@ class DATAOBJECTS_DATA_API Options {
   bool getBool(const std::string& key, bool fallback = false) const;
 
  private:
-  const std::string* find(const std::string& key) const;
+  DATAOBJECTS_DATA_LOCAL const std::string* find(const std::string& key) const;
 
   std::vector<std::pair<std::string, std::string>> entries_;
 };

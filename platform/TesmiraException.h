@@ -39,7 +39,7 @@ class DATAOBJECTS_DATA_API TesmiraException : public std::exception {
   const TesmiraException* getRootCause() const { return rootCause_.get(); }
 
  private:
-  void updateWhat();
+  DATAOBJECTS_DATA_LOCAL void updateWhat();
 
   std::string name_;
   std::string reason_;
