@@ -589,6 +589,7 @@ class Runner:
         self.src = os.path.join(self.base, "src")
         self.build = os.path.join(self.base, "build")
         self.quick, self.slow = [], []
+        self.applied = False  # whether a mutant has been written to the copy
 
     def log(self, message):
         print(message, flush=True)
@@ -675,6 +676,7 @@ class Runner:
         mutated = text[: mutant.start] + mutant.mutated + text[mutant.end :]
         result = {"build_seconds": 0.0, "test_seconds": 0.0, "tests": [], "error": ""}
         try:
+            self.applied = True
             with open(path, "wb") as f:
                 f.write(mutated.encode("utf-8"))
             code, output, seconds = self.compile()
@@ -810,11 +812,15 @@ def main():
     except KeyboardInterrupt:
         print(f"\ninterrupted after {len(records)} mutants; the copy is restored", flush=True)
     finally:
-        # Leave the build matching the unchanged sources.
-        if records:
-            code, output, _ = runner.compile()
-            if code != 0:
-                print("warning: rebuilding the unchanged sources failed:\n" + output[-2000:])
+        # Leave the build matching the unchanged sources (a later run would rebuild first anyway).
+        if runner.applied:
+            print("rebuilding the unchanged sources ...", flush=True)
+            try:
+                code, output, _ = runner.compile()
+                if code != 0:
+                    print("warning: rebuilding the unchanged sources failed:\n" + output[-2000:])
+            except KeyboardInterrupt:
+                print("rebuild skipped; the next run rebuilds first", flush=True)
 
     elapsed = time.monotonic() - started
     report(records, args.seed, print_id)
