@@ -1,6 +1,7 @@
 #include "dataobjects/CharacteristicValueDataDO.h"
 
 #include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/CompressedDetails.h"
 #include "dataobjects/detail/KeyCompare.h"
 #include "dataobjects/detail/ObjectText.h"
 #include "dataobjects/detail/UuidKeyId.h"
@@ -51,7 +52,7 @@ CharacteristicValueDataDO& CharacteristicValueDataDO::operator=(
 
 void CharacteristicValueDataDO::init() {
   MeasurementTimeStamp = 0;
-  CompressedCharacteristicValueDataDetails.clear();
+  detail::releaseStoredDetails(CompressedCharacteristicValueDataDetails);
   CharacteristicValueDataDetailsOptions.drop();
   ExternalReferenceCharacteristicValueDataDetails = -1;
   Value = 0.0;
@@ -64,7 +65,8 @@ void CharacteristicValueDataDO::copy(const CharacteristicValueDataDO& other) {
   CurrentUuid = other.CurrentUuid;
   MeasurementTimeStamp = other.MeasurementTimeStamp;
   CharacteristicValueConfig = other.CharacteristicValueConfig;
-  CompressedCharacteristicValueDataDetails = other.CompressedCharacteristicValueDataDetails;
+  detail::assignStoredDetails(CompressedCharacteristicValueDataDetails,
+                              other.CompressedCharacteristicValueDataDetails);
   CharacteristicValueDataDetailsOptions.drop();
   ExternalReferenceCharacteristicValueDataDetails =
       other.ExternalReferenceCharacteristicValueDataDetails;
@@ -75,13 +77,14 @@ void CharacteristicValueDataDO::copy(const CharacteristicValueDataDO& other) {
 }
 
 std::string CharacteristicValueDataDO::getCharacteristicValueDataDetails() const {
-  return CompressedCharacteristicValueDataDetails.text(
-      ExternalReferenceCharacteristicValueDataDetails, externalReferenceLoader, kDetailsError);
+  return detail::detailsText(CompressedCharacteristicValueDataDetails,
+                             ExternalReferenceCharacteristicValueDataDetails,
+                             externalReferenceLoader, kDetailsError);
 }
 
 void CharacteristicValueDataDO::setCharacteristicValueDataDetails(const std::string& text) {
   CharacteristicValueDataDetailsOptions.drop();
-  CompressedCharacteristicValueDataDetails.setText(text);
+  detail::storeDetailsText(CompressedCharacteristicValueDataDetails, text);
 }
 
 const Options& CharacteristicValueDataDO::getCharacteristicValueDataDetailsOptions() const {
@@ -95,12 +98,12 @@ void CharacteristicValueDataDO::clearCharacteristicValueDataDetailsOptions() con
 
 std::vector<unsigned char>&
 CharacteristicValueDataDO::getCompressedCharacteristicValueDataDetails() {
-  return CompressedCharacteristicValueDataDetails.bytes();
+  return CompressedCharacteristicValueDataDetails;
 }
 
 void CharacteristicValueDataDO::setCompressedCharacteristicValueDataDetails(
     const std::vector<unsigned char>& bytes) {
-  CompressedCharacteristicValueDataDetails.setBytes(bytes);
+  detail::assignStoredDetails(CompressedCharacteristicValueDataDetails, bytes);
 }
 
 long long CharacteristicValueDataDO::getExternalReferenceCharacteristicValueDataDetails() const {
@@ -151,7 +154,7 @@ Archive& operator<<(Archive& archive, const CharacteristicValueDataDO& object) {
 Archive& operator>>(Archive& archive, CharacteristicValueDataDO& object) {
   detail::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
                   object.CharacteristicValueConfig);
-  object.CompressedCharacteristicValueDataDetails.read(archive);
+  detail::readDetailsText(archive, object.CompressedCharacteristicValueDataDetails);
   return detail::readAll(archive, object.ExternalReferenceCharacteristicValueDataDetails,
                          object.JobData, object.Value, object.AlarmType,
                          object.SavedByAlarmStatusChange);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "dataobjects/BaseDataObject.h"
-#include "dataobjects/CompressedDetails.h"
 #include "dataobjects/DetailsOptionsCache.h"
 #include "platform/Archive.h"
 #include "platform/Export.h"
@@ -119,7 +118,9 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
   UuidEntryDO CurrentUuid;
   long long MeasurementTimeStamp;
   UuidEntryDO CharacteristicValueConfig;
-  dataobjects_data::detail::CompressedDetails CompressedCharacteristicValueDataDetails;
+  /// The details text in its stored form (4-byte length, gzip stream), or empty. The const text
+  /// getter stores what it fetches through the loader.
+  mutable std::vector<unsigned char> CompressedCharacteristicValueDataDetails;
   dataobjects_data::detail::DetailsOptionsCache CharacteristicValueDataDetailsOptions;
   long long ExternalReferenceCharacteristicValueDataDetails;
   UuidEntryDO JobData;

@@ -1,6 +1,5 @@
-#include "dataobjects/CompressedDetails.h"
+#include "dataobjects/detail/CompressedDetails.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +11,8 @@
 #include "libs/utilities/archive/Serialize"
 #include "platform/CompressionGZip.h"
 
+namespace dataobjects_data {
+namespace detail {
 namespace {
 
 constexpr std::size_t kHeaderSize = 4;
@@ -24,9 +25,8 @@ constexpr const char kFile[] = "CompressedDetails";
 constexpr int kShortHeaderLine = 1;
 constexpr int kImplausibleLengthLine = 2;
 
-[[noreturn]] void throwDatabaseError(const CompressionException& cause, const char* file,
-                                     int line) {
-  throw ExceptionFactory(file, line)
+[[noreturn]] void throwDatabaseError(const CompressionException& cause, const ErrorSite& site) {
+  throw ExceptionFactory(site.file, site.line)
       .createException<DataObjectException>(cause, "Database error: %s. Reason: %s",
                                             "deactivate all", cause.Reason());
 }
@@ -41,69 +41,9 @@ CompressionException rejected(int line, const std::string& reason) {
   return ExceptionFactory(kFile, line).createException<CompressionException>("%s", reason.c_str());
 }
 
-}  // namespace
-
-namespace dataobjects_data {
-namespace detail {
-
-CompressedDetails::CompressedDetails(const CompressedDetails& other) = default;
-CompressedDetails::~CompressedDetails() = default;
-
-std::string CompressedDetails::text(long long externalReference, ExternalReferenceLoader loader,
-                                    const ErrorSite& site) const {
-  if (!pending_.empty()) return text_;
-  if (bytes_.empty() && externalReference != -1 && loader != nullptr) {
-    bytes_ = loader(externalReference);
-  }
-  if (bytes_.empty()) return std::string();
-  if (bytes_ != textOf_) {
-    std::string text = decompress(bytes_, site);
-    text_.swap(text);
-    textOf_ = bytes_;
-  }
-  return text_;
-}
-
-void CompressedDetails::setText(const char* data, std::size_t size) {
-  if (size == 0) {
-    bytes_.clear();
-    pending_.clear();
-    return;
-  }
-  std::vector<unsigned char> stored = compress(data, size);
-  textOf_.clear();
-  text_.assign(data, static_cast<std::size_t>(std::find(data, data + size, '\0') - data));
-  textOf_ = stored;
-  bytes_.swap(stored);
-  pending_.clear();
-}
-
-void CompressedDetails::read(Archive& archive) {
-  std::vector<unsigned char> slot;
-  archive >> slot;
-  if (slot.empty()) {
-    bytes_.clear();
-    pending_.clear();
-    return;
-  }
-  checkCompressible(slot.size());
-  const auto* data = reinterpret_cast<const char*>(slot.data());
-  text_.assign(data, static_cast<std::size_t>(std::find(data, data + slot.size(), '\0') - data));
-  textOf_.clear();
-  bytes_.clear();
-  pending_.swap(slot);
-}
-
-void CompressedDetails::compressPending() const {
-  std::vector<unsigned char> stored =
-      compress(reinterpret_cast<const char*>(pending_.data()), pending_.size());
-  textOf_ = stored;
-  bytes_.swap(stored);
-  pending_.clear();
-  pending_.shrink_to_fit();
-}
-
-std::vector<unsigned char> CompressedDetails::compress(const char* data, std::size_t size) {
+// The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream, in a
+// vector whose capacity is its size.
+std::vector<unsigned char> compress(const char* data, std::size_t size) {
   checkCompressible(size);
   CompressionGZip compressor(-1);
   int compressedLength = 0;
@@ -121,11 +61,11 @@ std::vector<unsigned char> CompressedDetails::compress(const char* data, std::si
   return stored;
 }
 
-std::string CompressedDetails::decompress(const std::vector<unsigned char>& stored,
-                                          const ErrorSite& site) {
+// The text held in `stored`, cut at its first zero byte; failures as described in the header.
+std::string decompress(const std::vector<unsigned char>& stored, const ErrorSite& site) {
   if (stored.size() < kHeaderSize) {
     throwDatabaseError(rejected(kShortHeaderLine, "compressed details shorter than their header"),
-                       site.file, site.line);
+                       site);
   }
   const std::uint32_t length =
       static_cast<std::uint32_t>(stored[0]) | static_cast<std::uint32_t>(stored[1]) << 8 |
@@ -137,7 +77,7 @@ std::string CompressedDetails::decompress(const std::vector<unsigned char>& stor
     throwDatabaseError(rejected(kImplausibleLengthLine,
                                 "recorded length " + std::to_string(length) + " is more than " +
                                     std::to_string(compressedSize) + " compressed bytes can hold"),
-                       site.file, site.line);
+                       site);
   }
   CompressionGZip compressor(-1);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -145,10 +85,48 @@ std::string CompressedDetails::decompress(const std::vector<unsigned char>& stor
     compressor.Uncompress(static_cast<int>(compressedSize), stored.data() + kHeaderSize,
                           static_cast<int>(length), &text[0]);
   } catch (const CompressionException& cause) {
-    throwDatabaseError(cause, site.file, site.line);
+    throwDatabaseError(cause, site);
   }
   text.resize(std::strlen(text.c_str()));
   return text;
+}
+
+}  // namespace
+
+std::string detailsText(std::vector<unsigned char>& stored, long long externalReference,
+                        ExternalReferenceLoader loader, const ErrorSite& site) {
+  if (stored.empty() && externalReference != -1 && loader != nullptr) {
+    std::vector<unsigned char> fetched = loader(externalReference);
+    if (fetched.capacity() != fetched.size()) fetched.shrink_to_fit();
+    stored.swap(fetched);
+  }
+  if (stored.empty()) return std::string();
+  return decompress(stored, site);
+}
+
+void storeDetailsText(std::vector<unsigned char>& stored, const char* text, std::size_t size) {
+  if (size == 0) {
+    releaseStoredDetails(stored);
+    return;
+  }
+  std::vector<unsigned char> compressed = compress(text, size);
+  stored.swap(compressed);
+}
+
+void readDetailsText(Archive& archive, std::vector<unsigned char>& stored) {
+  std::vector<unsigned char> text;
+  archive >> text;
+  storeDetailsText(stored, reinterpret_cast<const char*>(text.data()), text.size());
+}
+
+void assignStoredDetails(std::vector<unsigned char>& stored,
+                         const std::vector<unsigned char>& bytes) {
+  std::vector<unsigned char> copy(bytes);
+  stored.swap(copy);
+}
+
+void releaseStoredDetails(std::vector<unsigned char>& stored) noexcept {
+  std::vector<unsigned char>().swap(stored);
 }
 
 }  // namespace detail

@@ -1,6 +1,7 @@
 #include "dataobjects/MeasurementDataDO.h"
 
 #include "dataobjects/detail/ArchiveFields.h"
+#include "dataobjects/detail/CompressedDetails.h"
 #include "dataobjects/detail/KeyCompare.h"
 #include "dataobjects/detail/ObjectText.h"
 #include "dataobjects/detail/UuidKeyId.h"
@@ -51,7 +52,7 @@ MeasurementDataDO& MeasurementDataDO::operator=(const MeasurementDataDO& other) 
 
 void MeasurementDataDO::init() {
   MeasurementTimeStamp = 0;
-  CompressedMeasurementDataDetails.clear();
+  detail::releaseStoredDetails(CompressedMeasurementDataDetails);
   MeasurementDataDetailsOptions.drop();
   ExternalReferenceMeasurementDataDetails = -1;
   ExternalReferenceBinaryData = -1;
@@ -63,7 +64,8 @@ void MeasurementDataDO::copy(const MeasurementDataDO& other) {
   CurrentUuid = other.CurrentUuid;
   MeasurementTimeStamp = other.MeasurementTimeStamp;
   MeasurementConfig = other.MeasurementConfig;
-  CompressedMeasurementDataDetails = other.CompressedMeasurementDataDetails;
+  detail::assignStoredDetails(CompressedMeasurementDataDetails,
+                              other.CompressedMeasurementDataDetails);
   MeasurementDataDetailsOptions.drop();
   ExternalReferenceMeasurementDataDetails = other.ExternalReferenceMeasurementDataDetails;
   BinaryData = other.BinaryData;
@@ -73,13 +75,14 @@ void MeasurementDataDO::copy(const MeasurementDataDO& other) {
 }
 
 std::string MeasurementDataDO::getMeasurementDataDetails() const {
-  return CompressedMeasurementDataDetails.text(ExternalReferenceMeasurementDataDetails,
-                                               externalReferenceLoader, kDetailsError);
+  return detail::detailsText(CompressedMeasurementDataDetails,
+                             ExternalReferenceMeasurementDataDetails, externalReferenceLoader,
+                             kDetailsError);
 }
 
 void MeasurementDataDO::setMeasurementDataDetails(const std::string& text) {
   MeasurementDataDetailsOptions.drop();
-  CompressedMeasurementDataDetails.setText(text);
+  detail::storeDetailsText(CompressedMeasurementDataDetails, text);
 }
 
 const Options& MeasurementDataDO::getMeasurementDataDetailsOptions() const {
@@ -91,12 +94,12 @@ void MeasurementDataDO::clearMeasurementDataDetailsOptions() const {
 }
 
 std::vector<unsigned char>& MeasurementDataDO::getCompressedMeasurementDataDetails() {
-  return CompressedMeasurementDataDetails.bytes();
+  return CompressedMeasurementDataDetails;
 }
 
 void MeasurementDataDO::setCompressedMeasurementDataDetails(
     const std::vector<unsigned char>& bytes) {
-  CompressedMeasurementDataDetails.setBytes(bytes);
+  detail::assignStoredDetails(CompressedMeasurementDataDetails, bytes);
 }
 
 long long MeasurementDataDO::getExternalReferenceMeasurementDataDetails() const {
@@ -146,7 +149,7 @@ Archive& operator<<(Archive& archive, const MeasurementDataDO& object) {
 Archive& operator>>(Archive& archive, MeasurementDataDO& object) {
   detail::readAll(archive, object.CurrentUuid, object.MeasurementTimeStamp,
                   object.MeasurementConfig);
-  object.CompressedMeasurementDataDetails.read(archive);
+  detail::readDetailsText(archive, object.CompressedMeasurementDataDetails);
   return detail::readAll(archive, object.ExternalReferenceMeasurementDataDetails, object.BinaryData,
                          object.ExternalReferenceBinaryData, object.JobData,
                          object.SavedByAlarmStatusChange);

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "dataobjects/BaseDataObject.h"
-#include "dataobjects/CompressedDetails.h"
 #include "dataobjects/DetailsOptionsCache.h"
 #include "platform/Archive.h"
 #include "platform/Export.h"
@@ -121,7 +120,9 @@ class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
   UuidEntryDO CurrentUuid;
   long long MeasurementTimeStamp;
   UuidEntryDO MeasurementConfig;
-  dataobjects_data::detail::CompressedDetails CompressedMeasurementDataDetails;
+  /// The details text in its stored form (4-byte length, gzip stream), or empty. The const text
+  /// getter stores what it fetches through the loader.
+  mutable std::vector<unsigned char> CompressedMeasurementDataDetails;
   dataobjects_data::detail::DetailsOptionsCache MeasurementDataDetailsOptions;
   long long ExternalReferenceMeasurementDataDetails;
   std::vector<unsigned char> BinaryData;

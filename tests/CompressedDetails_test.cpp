@@ -9,9 +9,13 @@
 #include "dataobjects/MeasurementDataDO.h"
 #include "libs/utilities/archive/DataObjectException.h"
 #include "platform/CompressionGZip.h"
+#include "tests/support/DetailsAccess.h"
 #include "tests/support/TestStreams.h"
 
 namespace {
+
+using testing_support::CharacteristicValueAccess;
+using testing_support::MeasurementAccess;
 
 // One loader for every test: it counts its calls and returns whatever the test put up.
 int loaderCalls = 0;
@@ -28,49 +32,6 @@ std::vector<unsigned char> storedForm(const std::string& text) {
   holder.setMeasurementDataDetails(text);
   return holder.getCompressedMeasurementDataDetails();
 }
-
-struct CharacteristicValueAccess {
-  using Object = CharacteristicValueDataDO;
-  static constexpr const char* kFile = "CharacteristicValueDataDO";
-  static constexpr int kLine = 221;
-  static std::string text(const Object& o) { return o.getCharacteristicValueDataDetails(); }
-  static void setText(Object& o, const std::string& t) { o.setCharacteristicValueDataDetails(t); }
-  static std::vector<unsigned char>& stored(Object& o) {
-    return o.getCompressedCharacteristicValueDataDetails();
-  }
-  static void setStored(Object& o, const std::vector<unsigned char>& b) {
-    o.setCompressedCharacteristicValueDataDetails(b);
-  }
-  static void setReference(Object& o, long long r) {
-    o.SetExternalReferenceCharacteristicValueDataDetails(r);
-  }
-  static const Options& options(const Object& o) {
-    return o.getCharacteristicValueDataDetailsOptions();
-  }
-  static void clearOptions(const Object& o) { o.clearCharacteristicValueDataDetailsOptions(); }
-  // The bytes written before the details slot: CurrentUuid, time stamp 0, configuration.
-  static constexpr std::size_t kBytesBeforeDetails = 16 + 2 + 16;
-};
-
-struct MeasurementAccess {
-  using Object = MeasurementDataDO;
-  static constexpr const char* kFile = "MeasurementDataDO";
-  static constexpr int kLine = 219;
-  static std::string text(const Object& o) { return o.getMeasurementDataDetails(); }
-  static void setText(Object& o, const std::string& t) { o.setMeasurementDataDetails(t); }
-  static std::vector<unsigned char>& stored(Object& o) {
-    return o.getCompressedMeasurementDataDetails();
-  }
-  static void setStored(Object& o, const std::vector<unsigned char>& b) {
-    o.setCompressedMeasurementDataDetails(b);
-  }
-  static void setReference(Object& o, long long r) {
-    o.SetExternalReferenceMeasurementDataDetails(r);
-  }
-  static const Options& options(const Object& o) { return o.getMeasurementDataDetailsOptions(); }
-  static void clearOptions(const Object& o) { o.clearMeasurementDataDetailsOptions(); }
-  static constexpr std::size_t kBytesBeforeDetails = 16 + 2 + 16;
-};
 
 template <class Access>
 class CompressedDetailsTest : public ::testing::Test {
@@ -104,6 +65,30 @@ TYPED_TEST(CompressedDetailsTest, StoredFormIsTheLengthThenAGzipStream) {
   A::setText(object, "");
   EXPECT_TRUE(A::stored(object).empty());
   EXPECT_EQ("", A::text(object));
+}
+
+// The stored bytes are one vector for the object's lifetime: a reference to it sees what every
+// later operation stores, and what is written through it is what the text getter decompresses.
+TYPED_TEST(CompressedDetailsTest, OneReferenceSeesEveryStoredForm) {
+  using A = TypeParam;
+  typename A::Object object, source;
+  std::vector<unsigned char>& stored = A::stored(object);
+  A::setText(source, "sampleRate=25600");
+  Archive archive;
+  archive << source;
+  archive >> object;
+  EXPECT_EQ(storedForm("sampleRate=25600"), stored) << "after operator>>";
+  stored = storedForm("written through the reference");
+  EXPECT_EQ("written through the reference", A::text(object));
+  A::setText(object, "set");
+  EXPECT_EQ(storedForm("set"), stored) << "after the setter";
+  object = source;
+  EXPECT_EQ(storedForm("sampleRate=25600"), stored) << "after assignment";
+  object.init();
+  EXPECT_TRUE(stored.empty()) << "after init()";
+  object.copy(source);
+  EXPECT_EQ("sampleRate=25600", A::text(object)) << "after copy()";
+  EXPECT_EQ(&stored, &A::stored(object));
 }
 
 TYPED_TEST(CompressedDetailsTest, TextReadFromAnArchiveIsStoredAsIfSet) {

@@ -1,40 +1,57 @@
-// The codec of integers, bool, unsigned char and doubles allocates nothing on its success path:
-// counted through a replacement of the global operator new in this test binary.
+// What the library allocates, counted through a replacement of the global operator new in this
+// test binary: nothing on the success path of the codec for integers, bool, unsigned char and
+// doubles; and for an object with compressed details, no heap beyond its stored bytes.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <new>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "libs/utilities/archive/Serialize"
+#include "tests/support/DetailsAccess.h"
 
 namespace {
 std::atomic<long> allocations{0};
-}
+// Bytes and blocks allocated and not yet released. Each block carries its size in front.
+std::atomic<long> liveBytes{0};
+std::atomic<long> liveBlocks{0};
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+}  // namespace
 
 void* operator new(std::size_t size) {
   ++allocations;
-  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
-  throw std::bad_alloc();
+  auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
+  if (block == nullptr) throw std::bad_alloc();
+  *reinterpret_cast<std::size_t*>(block) = size;
+  liveBytes += static_cast<long>(size);
+  ++liveBlocks;
+  return block + kHeader;
 }
 void* operator new[](std::size_t size) {
   return operator new(size);
 }
 void operator delete(void* memory) noexcept {
-  std::free(memory);
+  if (memory == nullptr) return;
+  unsigned char* block = static_cast<unsigned char*>(memory) - kHeader;
+  liveBytes -= static_cast<long>(*reinterpret_cast<std::size_t*>(block));
+  --liveBlocks;
+  std::free(block);
 }
 void operator delete[](void* memory) noexcept {
-  std::free(memory);
+  operator delete(memory);
 }
 void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
+  operator delete(memory);
 }
 void operator delete[](void* memory, std::size_t) noexcept {
-  std::free(memory);
+  operator delete(memory);
 }
 
 namespace {
@@ -103,6 +120,93 @@ TEST(Allocation, PrimitivesOtherThanTextsAllocateNothing) {
   readAll(values, archive);
   EXPECT_EQ(beforeReading, allocations.load()) << "allocations while reading";
   EXPECT_EQ(EOF, archive.peek());
+}
+
+// How the heap changes across `operation`: blocks and bytes that stay allocated afterwards.
+struct Growth {
+  long blocks;
+  long bytes;
+  bool operator==(const Growth& o) const { return blocks == o.blocks && bytes == o.bytes; }
+};
+template <class Operation>
+Growth growth(Operation&& operation) {
+  const long blocks = liveBlocks, bytes = liveBytes;
+  operation();
+  return {liveBlocks - blocks, liveBytes - bytes};
+}
+std::ostream& operator<<(std::ostream& out, const Growth& g) {
+  return out << g.blocks << " blocks, " << g.bytes << " bytes";
+}
+
+template <class Access>
+class DetailsMemory : public ::testing::Test {};
+using DetailsClasses = ::testing::Types<testing_support::CharacteristicValueAccess,
+                                        testing_support::MeasurementAccess>;
+TYPED_TEST_SUITE(DetailsMemory, DetailsClasses);
+
+// In every state an object passes through, it holds one block of exactly its stored bytes: no
+// copy of the text, no spare capacity. Caching the options adds what a parse of the same text
+// into an Options of its own takes, and nothing else.
+TYPED_TEST(DetailsMemory, ObjectHoldsOnlyItsStoredBytes) {
+  using A = TypeParam;
+  using Object = typename A::Object;
+  std::mt19937 random(7);
+  for (std::size_t length : {200u, 8006u}) {
+    SCOPED_TRACE(length);
+    auto randomText = [&](std::size_t n) {
+      std::string t(n, ' ');
+      for (char& c : t)
+        c = "abcdefgh=;0123456789 "[random() % 21];
+      return t;
+    };
+    const std::string text = randomText(length);
+
+    // Runs `operation` and expects the heap to change exactly as `o`'s stored bytes did.
+    auto expectOnlyStoredBytesChange = [](Object& o, const char* state, auto&& operation) {
+      SCOPED_TRACE(state);
+      const long before = static_cast<long>(A::stored(o).size());
+      const Growth g = growth(operation);
+      const std::vector<unsigned char>& stored = A::stored(o);
+      EXPECT_EQ(stored.size(), stored.capacity());
+      const long after = static_cast<long>(stored.size());
+      EXPECT_EQ(Growth({(after > 0) - (before > 0), after - before}), g);
+    };
+
+    std::unique_ptr<Object> object;
+    const Growth made = growth([&] { object = std::make_unique<Object>(A::withText(text)); });
+    EXPECT_EQ(Growth({2, static_cast<long>(sizeof(Object) + A::stored(*object).size())}), made)
+        << "constructed with the text";
+    expectOnlyStoredBytesChange(*object, "text setter", [&] { A::setText(*object, text + "!"); });
+    Archive archive;
+    archive << *object;  // the archive's buffer grows once, before anything is measured
+    expectOnlyStoredBytesChange(*object, "operator<<", [&] {
+      archive.seekp(0);
+      archive << *object;
+    });
+    expectOnlyStoredBytesChange(*object, "operator>>", [&] { archive >> *object; });
+    expectOnlyStoredBytesChange(*object, "text getter", [&] { A::text(*object); });
+    expectOnlyStoredBytesChange(*object, "ToString", [&] { object->ToString(); });
+    expectOnlyStoredBytesChange(*object, "isIdentical", [&] { object->isIdentical(*object); });
+
+    std::unique_ptr<Object> copy;
+    EXPECT_EQ(Growth({2, static_cast<long>(sizeof(Object) + A::stored(*object).size())}),
+              growth([&] { copy = std::make_unique<Object>(*object); }))
+        << "copied";
+    A::setText(*copy, randomText(length * 2));  // more stored bytes than the source's
+    expectOnlyStoredBytesChange(*copy, "assignment", [&] { *copy = *object; });
+    copy->init();
+    expectOnlyStoredBytesChange(*copy, "copy() into an empty object", [&] { copy->copy(*object); });
+
+    std::unique_ptr<Options> own;
+    const Growth parsed = growth([&] {
+      own = std::make_unique<Options>();
+      own->parse(text + "!");
+    });
+    EXPECT_EQ(parsed, growth([&] { A::options(*object); })) << "the options cache";
+    EXPECT_EQ(Growth({-parsed.blocks, -parsed.bytes}), growth([&] { A::clearOptions(*object); }));
+    expectOnlyStoredBytesChange(*object, "init", [&] { object->init(); });
+    EXPECT_TRUE(A::stored(*object).empty());
+  }
 }
 
 }  // namespace
