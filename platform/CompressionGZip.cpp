@@ -28,21 +28,25 @@ enum Line : int {
   throw ExceptionFactory(kFile, line).createException<CompressionException>("%s", message);
 }
 
-// Owns an inflate stream for the duration of one Uncompress call.
+// A zlib stream that ends itself: when released, or with its owner.
 struct InflateStream {
   z_stream z{};
   bool open = false;
-  ~InflateStream() {
+  void release() {
     if (open) inflateEnd(&z);
+    open = false;
   }
+  ~InflateStream() { release(); }
 };
 
 struct DeflateStream {
   z_stream z{};
   bool open = false;
-  ~DeflateStream() {
+  void release() {
     if (open) deflateEnd(&z);
+    open = false;
   }
+  ~DeflateStream() { release(); }
 };
 
 // The streams each thread keeps and resets for every call: for the short details texts of the
@@ -67,10 +71,7 @@ z_stream& deflater(int level) {
     if (deflateReset(&kept.z) != Z_OK) fail(kDeflateFailed, "deflateReset failed");
     return kept.z;
   }
-  if (kept.open) {
-    deflateEnd(&kept.z);
-    kept.open = false;
-  }
+  kept.release();
   kept.z = z_stream{};
   if (deflateInit2(&kept.z, level, Z_DEFLATED, kGzipWindowBits, kDefaultMemLevel,
                    Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -184,6 +185,12 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
   }
   if (z.avail_out != 0) fail(kTooShort, "decompressed data shorter than expected");
   return length;
+}
+
+void CompressionZLibBase::ReleaseThreadStreams() {
+  KeptStreams& streams = keptStreams();
+  streams.deflater.release();
+  streams.inflater.release();
 }
 
 CompressionGZip::CompressionGZip(int level) : CompressionZLibBase(level, kGzipWindowBits) {}

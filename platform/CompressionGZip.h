@@ -18,7 +18,8 @@ class DATAOBJECTS_DATA_API CompressionException : public TesmiraException {
 /// zlib-based compression with the container chosen by the derived class. Each thread keeps
 /// one zlib stream per direction and resets it for every call, which saves most of the cost for
 /// short inputs; the output is the same as from a fresh stream with zlib's defaults. A thread
-/// that has compressed holds about 260 KiB for it, one that has decompressed about 40 KiB.
+/// that has compressed holds about 260 KiB for it, one that has decompressed about 40 KiB, until
+/// it ends or calls ReleaseThreadStreams().
 class DATAOBJECTS_DATA_API CompressionZLibBase {
  public:
   virtual ~CompressionZLibBase();
@@ -33,6 +34,11 @@ class DATAOBJECTS_DATA_API CompressionZLibBase {
   /// `length` bytes, and returns `length`. Throws CompressionException unless the input is one or
   /// more complete, valid streams that together decompress to exactly `length` bytes.
   int Uncompress(int compressedLength, const void* data, int length, void* output);
+
+  /// Releases the zlib streams that the calling thread keeps between calls. A long-lived thread
+  /// that is done compressing for a while calls it to give the memory back; its next call sets
+  /// the streams up again. Other threads' streams are not touched.
+  static void ReleaseThreadStreams();
 
  protected:
   /// `level`: -1 for zlib's default level, otherwise 0 to 9. `windowBits` selects the container.

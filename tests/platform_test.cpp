@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <malloc.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "libs/utilities/archive/DataObjectException.h"
@@ -205,6 +207,33 @@ TEST(CompressionGZip, WritesGzipThatTheGzipToolReads) {
     }
   }
   EXPECT_THROW(CompressionGZip(10), CompressionException);
+}
+
+// The sanitizers' allocators do not show in mallinfo2().
+#define DATAOBJECTS_OWN_MALLOC 1
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#undef DATAOBJECTS_OWN_MALLOC
+#define DATAOBJECTS_OWN_MALLOC 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#undef DATAOBJECTS_OWN_MALLOC
+#define DATAOBJECTS_OWN_MALLOC 0
+#endif
+#endif
+
+// The streams a thread keeps after compressing and decompressing are given back on request,
+// and the next call works as before.
+TEST(CompressionGZip, ThreadGivesItsStreamsBackOnRequest) {
+  if (!DATAOBJECTS_OWN_MALLOC) GTEST_SKIP() << "allocations are not counted by mallinfo2()";
+  std::thread([] {
+    const std::string text(5000, 'q');
+    EXPECT_EQ(text, uncompress(compress(text), 5000));
+    const std::size_t holding = mallinfo2().uordblks;
+    CompressionZLibBase::ReleaseThreadStreams();
+    EXPECT_GT(holding - mallinfo2().uordblks, std::size_t{250} << 10) << "deflate and inflate";
+    CompressionZLibBase::ReleaseThreadStreams();
+    EXPECT_EQ(text, uncompress(compress(text), 5000));
+  }).join();
 }
 
 TEST(CompressionGZip, RefusesAnythingButCompleteStreamsOfTheExactLength) {
