@@ -53,11 +53,12 @@ inline std::vector<double> sampleDoubles(int kind, std::size_t count) {
 }
 
 // A 200-byte details text of the kind devices store: options separated by semicolons.
-inline std::string detailsText() {
+// A details text of `size` bytes (200 by default): options as a device writes them.
+inline std::string detailsText(std::size_t size = 200) {
   std::string text;
-  for (int i = 0; text.size() < 200; ++i)
+  for (int i = 0; text.size() < size; ++i)
     text += "option" + std::to_string(i) + "=" + std::to_string(i * 37) + ";";
-  return text.substr(0, 200);
+  return text.substr(0, size);
 }
 
 // UUIDs from a fixed sequence rather than random ones, so that every run handles the same bytes.

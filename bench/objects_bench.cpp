@@ -76,23 +76,10 @@ void BM_MeasurementDataDO_Read(benchmark::State& s) {
 void BM_MeasurementDataDO_RoundTrip(benchmark::State& s) {
   roundTrip(s, measurementFor(s));
 }
-// The round trip followed by taking the stored (compressed) form of the details that were read,
-// as an application that keeps them apart does: the compression a read defers is paid here.
-void BM_MeasurementDataDO_RoundTripThenStore(benchmark::State& s) {
-  const MeasurementDataDO object = measurementFor(s);
-  for (auto _ : s) {
-    Archive archive;
-    archive << object;
-    MeasurementDataDO back;
-    archive >> back;
-    benchmark::DoNotOptimize(back.getCompressedMeasurementDataDetails().data());
-  }
-}
 #define MEASUREMENT_SIZES \
   ArgNames({"blob", "details"})->ArgsProduct({{0, 1 << 10, 64 << 10, 1 << 20}, {0, 1}})
 BENCHMARK(BM_MeasurementDataDO_Write)->MEASUREMENT_SIZES;
 BENCHMARK(BM_MeasurementDataDO_Read)->MEASUREMENT_SIZES;
 BENCHMARK(BM_MeasurementDataDO_RoundTrip)->MEASUREMENT_SIZES;
-BENCHMARK(BM_MeasurementDataDO_RoundTripThenStore)->MEASUREMENT_SIZES;
 
 }  // namespace

@@ -16,7 +16,8 @@ scripts/install-deps.sh libbenchmark-dev libcereal-dev libmsgpack-cxx-dev libdef
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_BUILD_BENCHMARKS=ON \
   -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF \
   >/dev/null
-cmake --build build/bench --parallel "$(nproc)" --target dataobjects_bench dataobjects_memory_peak
+cmake --build build/bench --parallel "$(nproc)" --target dataobjects_bench dataobjects_memory_peak \
+  dataobjects_details_memory
 mkdir -p "$(dirname "$results")"
 # Keep freed memory in the process: otherwise every large buffer is a fresh mapping whose page
 # faults (slow on virtual machines) swamp what is measured, for every contender alike.
@@ -24,6 +25,7 @@ export GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_th
 build/bench/bench/dataobjects_bench --benchmark_out="$results" --benchmark_out_format=json \
   --benchmark_counters_tabular=true "$@"
 env -u GLIBC_TUNABLES build/bench/bench/dataobjects_memory_peak
+env -u GLIBC_TUNABLES build/bench/bench/dataobjects_details_memory
 # Debian's python3 is the one with python3-matplotlib.
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
