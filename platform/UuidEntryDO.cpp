@@ -4,8 +4,8 @@
 
 Archive& operator<<(Archive& archive, const UuidEntryDO& entry) {
   const Uuid::Bytes& bytes = entry.getUuid().bytes();
-  archive.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
+  KavSerialize::ser_helper::write_bytes(archive, reinterpret_cast<const char*>(bytes.data()),
+                                       bytes.size());
   if (archive.fail()) {
     throw ExceptionFactory(UuidEntryDO::kFile, UuidEntryDO::kWriteLine)
         .createException<KavSerialize::SerializationException>("Serializing of object %s failed",
@@ -16,7 +16,8 @@ Archive& operator<<(Archive& archive, const UuidEntryDO& entry) {
 
 Archive& operator>>(Archive& archive, UuidEntryDO& entry) {
   Uuid::Bytes bytes;
-  archive.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  KavSerialize::ser_helper::read_bytes(archive, reinterpret_cast<char*>(bytes.data()),
+                                      bytes.size());
   if (archive.fail()) {
     throw ExceptionFactory(UuidEntryDO::kFile, UuidEntryDO::kReadLine)
         .createException<KavSerialize::SerializationException>("Deserializing of object %s failed",

@@ -41,8 +41,20 @@ void throwReadFailure(const TesmiraException& cause, const char* typeName, int l
 
 bool read_bytes_bounded(std::string& target, std::uint32_t count, std::istream& is) {
   target.clear();
-  if (count == 0) return true;
   const std::size_t total = count;
+  {
+    GetCursor in(is);
+    if (in.active() && in.available() >= total) {
+      if (total > 0) target.assign(in.next(), total);  // when this cannot allocate, nothing is read
+      in.take(total, static_cast<std::streamsize>(total));
+      return true;
+    }
+  }
+  if (total == 0) {
+    char none = 0;
+    is.read(&none, 0);
+    return !is.fail();
+  }
   std::streambuf* buffer = is.rdbuf();
   const std::streamsize available = buffer ? buffer->in_avail() : 0;
   if (available > 0 && static_cast<std::uint64_t>(available) >= total) {
@@ -51,19 +63,23 @@ bool read_bytes_bounded(std::string& target, std::uint32_t count, std::istream& 
     return !is.fail();
   }
   // Each chunk is at most as large as what has already arrived, so the string never holds more
-  // than twice the bytes the input really had.
+  // than twice the bytes the input really had. gcount() ends as one read of them all leaves it.
   std::size_t done = 0;
-  while (done < total) {
-    const std::size_t chunk = std::min(total - done, std::max(kFirstChunk, done));
-    target.resize(done + chunk);
-    is.read(&target[done], static_cast<std::streamsize>(chunk));
-    done += static_cast<std::size_t>(is.gcount());
-    if (is.fail()) {
-      target.resize(done);
-      return false;
+  try {
+    while (done < total) {
+      const std::size_t chunk = std::min(total - done, std::max(kFirstChunk, done));
+      target.resize(done + chunk);
+      is.read(&target[done], static_cast<std::streamsize>(chunk));
+      done += static_cast<std::size_t>(is.gcount());
+      if (is.fail()) break;
     }
+  } catch (const std::ios_base::failure&) {  // a stream that throws on failure
+    LastCount::set(is, static_cast<std::streamsize>(done) + is.gcount());
+    throw;
   }
-  return true;
+  target.resize(done);
+  LastCount::set(is, static_cast<std::streamsize>(done));
+  return !is.fail();
 }
 
 }  // namespace ser_helper
