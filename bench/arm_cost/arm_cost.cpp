@@ -64,6 +64,17 @@ void libraryRoundTrip(const T& object, long count) {
   if (!(back == object)) fail("the object read differs from the one written");
 }
 
+// What every round trip on one archive pays before any field: rewinding both sides.
+void archiveRewind(long count) {
+  Archive archive;
+  archive << bench::job();
+  repeat(count, [&](long) {
+    archive.seekp(0);
+    archive.seekg(0);
+    keep(archive);
+  });
+}
+
 // This library, a new archive and a new object for every round trip.
 template <class T>
 void libraryRoundTripNewArchive(const T& object, long count) {
@@ -209,6 +220,7 @@ const Operation kOperations[] = {
     {"jobdata_roundtrip", [](long n) { libraryRoundTrip(bench::job(), n); }},
     {"jobdata_roundtrip_cereal", [](long n) { cerealRoundTrip(bench::jobFields(), n); }},
     {"jobdata_roundtrip_msgpack", [](long n) { msgpackRoundTrip(bench::jobFields(), n); }},
+    {"archive_rewind", archiveRewind},
     {"jobdata_roundtrip_new_archive", [](long n) { libraryRoundTripNewArchive(bench::job(), n); }},
     {"jobdata_roundtrip_new_archive_cereal",
      [](long n) { cerealRoundTripNewStream(bench::jobFields(), n); }},
