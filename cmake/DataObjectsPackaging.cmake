@@ -4,17 +4,22 @@
 #   dev     -> libdataobjects-data-dev    headers, the .so link, CMake package, pkg-config file
 #   tools   -> dataobjects-tools          the dataobjects command-line tool, when it is built
 #
+# Each package carries the copyright file and changelog of packaging/.
+#
 # Configure with -DCMAKE_INSTALL_PREFIX=/usr so that the library lands in Debian's multiarch
 # directory (/usr/lib/<triplet>). Native builds compute the runtime dependencies with
 # dpkg-shlibdeps; cross builds (no target libraries to inspect) state them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME libdataobjects-data)
 set(CPACK_PACKAGE_VENDOR "libdataobjects_data developers")
-set(CPACK_PACKAGE_CONTACT "libdataobjects_data developers <dataobjects-dev@localhost>"
-    CACHE STRING "Maintainer of the Debian packages")
+# Build folders configured when the default address was at localhost keep it in their cache;
+# lintian rejects it (bogus-mail-host).
+if(CPACK_PACKAGE_CONTACT MATCHES "@localhost>$")
+  unset(CPACK_PACKAGE_CONTACT CACHE)
+endif()
+set(CPACK_PACKAGE_CONTACT "libdataobjects_data developers <dataobjects-dev@example.org>"
+    CACHE STRING "Maintainer of the Debian packages: \"Name <address>\"")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Persistent data objects of the measurement and alarm-monitoring device")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/packages")
 
@@ -23,6 +28,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+set(CPACK_DEBIAN_PACKAGE_SOURCE libdataobjects-data)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(DATAOBJECTS_PACKAGE_COMPONENTS runtime dev)
 if(TARGET dataobjects)
@@ -61,18 +68,43 @@ else()
   set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
 endif()
 
+# copyright and changelog.Debian.gz in /usr/share/doc/<package> of each package, and lintian's
+# overrides (each with its reason) in /usr/share/lintian/overrides/<package>.
+file(MAKE_DIRECTORY "${PROJECT_BINARY_DIR}/packaging")
+execute_process(COMMAND gzip -9nc INPUT_FILE "${PROJECT_SOURCE_DIR}/packaging/changelog"
+  OUTPUT_FILE "${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz" RESULT_VARIABLE gzip_status)
+if(NOT gzip_status EQUAL 0)
+  message(FATAL_ERROR "gzip could not compress packaging/changelog: ${gzip_status}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  "${PROJECT_SOURCE_DIR}/packaging/changelog")
+foreach(component IN LISTS DATAOBJECTS_PACKAGE_COMPONENTS)
+  string(TOUPPER "${component}" upper)
+  install(FILES "${PROJECT_SOURCE_DIR}/packaging/copyright"
+    "${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME}"
+    COMPONENT ${component})
+  install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides"
+    RENAME "${CPACK_DEBIAN_${upper}_PACKAGE_NAME}" COMPONENT ${component})
+endforeach()
+
 include(CPack)
 
+# Descriptions: the synopsis line, then the text, which CPack indents by one column; at most 80
+# columns a line. (A CPACK_PACKAGE_DESCRIPTION_SUMMARY would replace each package's synopsis.)
 cpack_add_component(runtime DISPLAY_NAME "Runtime library"
-  DESCRIPTION "Persistent data objects of the measurement device (shared library)
- The measurement jobs, raw measurements, characteristic values, alarm state, alarm learning
- values and trend blocks of the device as C++ value classes with their binary archive form.")
+  DESCRIPTION "Persistent data objects of a measurement device (shared library)
+The measurement jobs, raw measurements, characteristic values, alarm state,
+alarm learning values and trend blocks of a measurement and alarm-monitoring
+device as C++ value classes, with their binary archive form.")
 cpack_add_component(dev DISPLAY_NAME "Development files" DEPENDS runtime
-  DESCRIPTION "Persistent data objects of the measurement device (development files)
- Headers, the CMake package (find_package(dataobjects_data)) and the pkg-config file
- dataobjects_data.pc for building against libdataobjects_data.")
+  DESCRIPTION "Persistent data objects of a measurement device (development files)
+Headers, the CMake package (find_package(dataobjects_data)) and the pkg-config
+file dataobjects_data.pc for building against libdataobjects_data.")
 if(TARGET dataobjects)
   cpack_add_component(tools DISPLAY_NAME "Command-line tool" DEPENDS runtime
-    DESCRIPTION "Persistent data objects of the measurement device (command-line tool)
- The dataobjects command-line tool, built on libdataobjects_data.")
+    DESCRIPTION "Persistent data objects of a measurement device (command-line tool)
+The dataobjects tool shows archives of data objects as text or JSON, turns JSON
+back into archives, and runs a demonstration of the library.")
 endif()
