@@ -89,6 +89,18 @@ foreach(component IN LISTS DATAOBJECTS_PACKAGE_COMPONENTS)
     RENAME "${CPACK_DEBIAN_${upper}_PACKAGE_NAME}" COMPONENT ${component})
 endforeach()
 
+# With DATAOBJECTS_PACKAGE_FLAGS: debugging information and the hardening Debian builds its
+# packages with. _FORTIFY_SOURCE needs an optimised build.
+if(DATAOBJECTS_PACKAGE_FLAGS)
+  foreach(target dataobjects_data dataobjects)
+    if(TARGET ${target})
+      target_compile_options(${target} PRIVATE -g -fstack-protector-strong
+        $<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
+      target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
+    endif()
+  endforeach()
+endif()
+
 include(CPack)
 
 # Descriptions: the synopsis line, then the text, which CPack indents by one column; at most 80
