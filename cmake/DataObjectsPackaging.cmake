@@ -4,11 +4,15 @@
 #   dev     -> libdataobjects-data-dev    headers, the .so link, CMake package, pkg-config file
 #   tools   -> dataobjects-tools          the dataobjects command-line tool, when it is built
 #
-# Each package carries the copyright file and changelog of packaging/.
+# and for runtime and tools a -dbgsym package (.ddeb) with the debugging information that CPack
+# strips from their binaries, under /usr/lib/debug/.build-id/. Each package carries the files of
+# packaging/ that Debian expects: copyright, changelog.Debian.gz, and for the library a symbols
+# file and an ldconfig trigger.
 #
 # Configure with -DCMAKE_INSTALL_PREFIX=/usr so that the library lands in Debian's multiarch
-# directory (/usr/lib/<triplet>). Native builds compute the runtime dependencies with
-# dpkg-shlibdeps; cross builds (no target libraries to inspect) state them.
+# directory (/usr/lib/<triplet>), and with -DDATAOBJECTS_PACKAGE_FLAGS=ON so that the binaries
+# carry debugging information and Debian's hardening. Native builds compute the runtime
+# dependencies with dpkg-shlibdeps; cross builds (no target libraries to inspect) state them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME libdataobjects-data)
 set(CPACK_PACKAGE_VENDOR "libdataobjects_data developers")
@@ -40,9 +44,19 @@ set(CPACK_COMPONENTS_ALL ${DATAOBJECTS_PACKAGE_COMPONENTS})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME "libdataobjects-data${PROJECT_VERSION_MAJOR}")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # A shlibs file in every package that holds a shared library (the runtime one), so that
-# packages built against the library depend on a version at least as new as they saw.
+# packages built against the library depend on a version at least as new as they saw. The
+# symbols file refines that per symbol: DataObjectsDebianPostBuild.cmake makes it from
+# packaging/libdataobjects-data1.symbols and the packaged library (scripts/update-symbols.sh
+# rewrites that file). ldconfig runs through the trigger, not through maintainer scripts (CMake
+# 3.19 or newer runs the post-build script).
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/triggers")
+set(CPACK_DATAOBJECTS_RUNTIME_PACKAGE "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME}")
+set(CPACK_DATAOBJECTS_SYMBOLS_FILE
+    "${PROJECT_SOURCE_DIR}/packaging/${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME}.symbols")
+set(CPACK_POST_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/DataObjectsDebianPostBuild.cmake")
+set(CPACK_DEBIAN_RUNTIME_DEBUGINFO_PACKAGE ON)
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libdataobjects-data-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
@@ -51,6 +65,7 @@ set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "zlib1g-dev, uuid-dev")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME dataobjects-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_TOOLS_DEBUGINFO_PACKAGE ON)
 # dpkg-shlibdeps must find the library that the tool links, which is in another package (the
 # tool's dependency on it comes from the component dependency below).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${PROJECT_BINARY_DIR}")
@@ -89,8 +104,9 @@ foreach(component IN LISTS DATAOBJECTS_PACKAGE_COMPONENTS)
     RENAME "${CPACK_DEBIAN_${upper}_PACKAGE_NAME}" COMPONENT ${component})
 endforeach()
 
-# With DATAOBJECTS_PACKAGE_FLAGS: debugging information and the hardening Debian builds its
-# packages with. _FORTIFY_SOURCE needs an optimised build.
+# With DATAOBJECTS_PACKAGE_FLAGS: debugging information for the -dbgsym packages (CPack strips it
+# from the binaries it packages) and the hardening Debian builds its packages with.
+# _FORTIFY_SOURCE needs an optimised build.
 if(DATAOBJECTS_PACKAGE_FLAGS)
   foreach(target dataobjects_data dataobjects)
     if(TARGET ${target})
