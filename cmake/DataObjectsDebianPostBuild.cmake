@@ -25,9 +25,17 @@ function(dataobjects_fix_runtime_package package tree)
   file(REMOVE "${tree}/DEBIAN/postinst" "${tree}/DEBIAN/postrm")
   dataobjects_run(architecture "${DATAOBJECTS_DPKG_DEB}" --field "${package}" Architecture)
   string(STRIP "${architecture}" architecture)
+  # dpkg-gensymbols looks for libraries in the build machine's directories: name them.
+  file(GLOB_RECURSE files "${tree}/usr/lib/*.so.*")
+  set(libraries "")
+  foreach(file IN LISTS files)
+    if(NOT IS_SYMLINK "${file}")
+      list(APPEND libraries "-e${file}")
+    endif()
+  endforeach()
   # Symbols new to the template get this version; -c0: differences are reported, not fatal
   # (scripts/test-install.sh fails on them).
-  dataobjects_run(report "${DATAOBJECTS_DPKG_GENSYMBOLS}" -c0
+  dataobjects_run(report "${DATAOBJECTS_DPKG_GENSYMBOLS}" -c0 ${libraries}
     "-p${CPACK_DATAOBJECTS_RUNTIME_PACKAGE}" "-P${tree}" "-a${architecture}"
     "-v${CPACK_PACKAGE_VERSION}" "-I${CPACK_DATAOBJECTS_SYMBOLS_FILE}"
     "-O${tree}/DEBIAN/symbols")
