@@ -194,11 +194,8 @@ template <class... Fields>
 Archive& writeAll(Archive& archive, const Fields&... fields) {
   constexpr bool needsNumberFormat = (IsText<Fields>::value || ...);
   if (!needsNumberFormat || codec::default_number_format(archive)) {
-    codec::PutCursor out(archive, (longest(fields) + ...));
-    if (out) {
-      (put(out.next(), fields), ...);
-      return archive;
-    }
+    const auto putAll = [&](char*& out) { (put(out, fields), ...); };
+    if (codec::put_direct(archive, (longest(fields) + ...), putAll)) return archive;
   }
   (write(archive, fields), ...);
   return archive;
