@@ -138,6 +138,114 @@ inline AlarmFields alarmFields() {
   return fields;
 }
 
+// CharacteristicValueDataDO's fields, the details as plain text.
+struct CharacteristicFields {
+  UuidBytes currentUuid{};
+  long long measurementTimeStamp = 0;
+  UuidBytes characteristicValueConfig{};
+  std::string details;
+  long long externalReferenceDetails = -1;
+  UuidBytes jobData{};
+  double value = 0;
+  unsigned short alarmType = 0;
+  bool savedByAlarmStatusChange = false;
+  template <class A>
+  void serialize(A& archive) {
+    archive(currentUuid, measurementTimeStamp, characteristicValueConfig, details,
+            externalReferenceDetails, jobData, value, alarmType, savedByAlarmStatusChange);
+  }
+  MSGPACK_DEFINE(currentUuid, measurementTimeStamp, characteristicValueConfig, details,
+                 externalReferenceDetails, jobData, value, alarmType, savedByAlarmStatusChange)
+};
+
+// TrendDataDO's fields.
+struct TrendFields {
+  UuidBytes currentUuid{};
+  UuidBytes characteristicValueConfig{};
+  UuidBytes characteristicValueConfigBaseUuid{};
+  bool closed = false;
+  long long firstTimeStamp = 0;
+  long long lastTimeStamp = 0;
+  std::string details;
+  unsigned int numSamples = 0;
+  std::vector<unsigned char> data;
+  long long externalReferenceData = -1;
+  template <class A>
+  void serialize(A& archive) {
+    archive(currentUuid, characteristicValueConfig, characteristicValueConfigBaseUuid, closed,
+            firstTimeStamp, lastTimeStamp, details, numSamples, data, externalReferenceData);
+  }
+  MSGPACK_DEFINE(currentUuid, characteristicValueConfig, characteristicValueConfigBaseUuid, closed,
+                 firstTimeStamp, lastTimeStamp, details, numSamples, data, externalReferenceData)
+};
+
+// AlarmLearningValuesDO's fields.
+struct LearningFields {
+  UuidBytes characteristicValueConfig{};
+  unsigned short x = 0;
+  unsigned short y = 0;
+  unsigned short valueCount = 0;
+  std::vector<unsigned char> learningValues;
+  template <class A>
+  void serialize(A& archive) {
+    archive(characteristicValueConfig, x, y, valueCount, learningValues);
+  }
+  MSGPACK_DEFINE(characteristicValueConfig, x, y, valueCount, learningValues)
+};
+
+// CharacteristicValueDataMeasurementDataMapDO's fields.
+struct LinkFields {
+  UuidBytes characteristicValueData{};
+  UuidBytes measurementData{};
+  template <class A>
+  void serialize(A& archive) {
+    archive(characteristicValueData, measurementData);
+  }
+  MSGPACK_DEFINE(characteristicValueData, measurementData)
+};
+
+// The values of characteristic(), trend(), learning() and link().
+inline CharacteristicFields characteristicFields() {
+  CharacteristicFields fields;
+  fields.currentUuid = uuidBytes();
+  fields.measurementTimeStamp = 1733400000000LL;
+  fields.characteristicValueConfig = uuidBytes();
+  fields.details = detailsText();
+  fields.jobData = uuidBytes();
+  fields.value = 4.2375;
+  fields.alarmType = 2;
+  fields.savedByAlarmStatusChange = true;
+  return fields;
+}
+inline TrendFields trendFields() {
+  TrendFields fields;
+  fields.currentUuid = uuidBytes();
+  fields.characteristicValueConfig = uuidBytes();
+  fields.characteristicValueConfigBaseUuid = uuidBytes();
+  fields.closed = true;
+  fields.firstTimeStamp = 1733396400000LL;
+  fields.lastTimeStamp = 1733400000000LL;
+  fields.details = "interval=60;aggregate=max";
+  fields.numSamples = 60;
+  fields.data = randomBytes(480);
+  return fields;
+}
+inline LearningFields learningFields() {
+  LearningFields fields;
+  fields.characteristicValueConfig = uuidBytes();
+  fields.x = 3;
+  fields.y = 5;
+  fields.valueCount = 64;
+  fields.learningValues = randomBytes(512);
+  return fields;
+}
+inline LinkFields linkFields() {
+  LinkFields fields;
+  fields.characteristicValueData = uuidBytes();
+  fields.measurementData = uuidBytes();
+  return fields;
+}
+
 }  // namespace bench
 
 #endif  // BENCH_PEERFIELDS_H

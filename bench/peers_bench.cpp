@@ -1,6 +1,5 @@
-// The same fields through cereal's binary archive and msgpack, beside this library, and a
-// memcpy of the blob as the ceiling. Throughput against blob size for the plot comes from the
-// BM_Blob_* family.
+// A byte blob written to a new archive and read back, beside cereal, msgpack, the one-byte
+// route and a memcpy of the blob as the ceiling: throughput against blob size for the plot.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -10,8 +9,6 @@
 #include "libs/utilities/archive/Serialize"
 
 namespace {
-
-using bench::measurementFields;
 
 template <class T>
 void cerealRoundTrip(benchmark::State& state, const T& value) {
@@ -41,28 +38,6 @@ void msgpackRoundTrip(benchmark::State& state, const T& value) {
     benchmark::DoNotOptimize(&back);
   }
 }
-
-void BM_JobFields_RoundTrip_Cereal(benchmark::State& s) {
-  cerealRoundTrip(s, bench::jobFields());
-}
-void BM_JobFields_RoundTrip_Msgpack(benchmark::State& s) {
-  msgpackRoundTrip(s, bench::jobFields());
-}
-BENCHMARK(BM_JobFields_RoundTrip_Cereal);
-BENCHMARK(BM_JobFields_RoundTrip_Msgpack);
-
-void BM_MeasurementFields_RoundTrip_Cereal(benchmark::State& s) {
-  cerealRoundTrip(s, measurementFields(static_cast<std::size_t>(s.range(0)), s.range(1) != 0));
-}
-void BM_MeasurementFields_RoundTrip_Msgpack(benchmark::State& s) {
-  msgpackRoundTrip(s, measurementFields(static_cast<std::size_t>(s.range(0)), s.range(1) != 0));
-}
-BENCHMARK(BM_MeasurementFields_RoundTrip_Cereal)
-    ->ArgNames({"blob", "details"})
-    ->ArgsProduct({{0, 1 << 10, 64 << 10, 1 << 20}, {0, 1}});
-BENCHMARK(BM_MeasurementFields_RoundTrip_Msgpack)
-    ->ArgNames({"blob", "details"})
-    ->ArgsProduct({{0, 1 << 10, 64 << 10, 1 << 20}, {0, 1}});
 
 // A blob written and read back, in each way.
 void BM_Blob_Library(benchmark::State& state) {

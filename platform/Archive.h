@@ -5,6 +5,7 @@
 #define PLATFORM_ARCHIVE_H
 
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -30,8 +31,8 @@ class DATAOBJECTS_DATA_API Archive : public std::iostream {
   std::string str() const;
 
  private:
-  std::stringbuf owned_;
-  bool ownsBuffer_;
+  /// The in-memory buffer of an archive that owns one; none over a caller's buffer.
+  std::optional<std::stringbuf> owned_;
 };
 
 #endif  // PLATFORM_ARCHIVE_H

@@ -30,3 +30,6 @@ env -u GLIBC_TUNABLES build/bench/bench/dataobjects_details_memory
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
 "$python" bench/plot.py "$results" "$(dirname "$results")/throughput.png"
+echo
+echo "Targets (x86-64, from $results):"
+"$python" bench/report.py "$results"
