@@ -173,4 +173,29 @@ TEST_F(DataObjectStoreTest, DetailsComeFromTheStoreOfTheThreadThatAsks) {
   EXPECT_EQ(0u, store.detailsReads());
 }
 
+// Threads at once, each with its own store on the same file: each saves measurements and reads
+// their details back through its own store's loader.
+TEST_F(DataObjectStoreTest, StoresOfSeveralThreadsWorkAtOnce) {
+  DataObjectStore(path_).save(measurement());  // creates the tables before the threads start
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, this, &failures] {
+      DataObjectStore own(path_);
+      for (int i = 0; i < 10; ++i) {
+        MeasurementDataDO m = measurement();
+        m.setCurrentUuid(UuidEntryDO(Uuid::generate()));
+        m.setMeasurementDataDetails("thread=" + std::to_string(t) + ";i=" + std::to_string(i));
+        own.save(m);
+        MeasurementDataDO loaded;
+        failures[static_cast<std::size_t>(t)] +=
+            !own.load(m.getDataObjectId(), loaded) || !loaded.isIdentical(m);
+      }
+    });
+  }
+  for (std::thread& thread : threads)
+    thread.join();
+  EXPECT_EQ(std::vector<int>(4, 0), failures);
+}
+
 }  // namespace
