@@ -84,6 +84,8 @@ class ObjectText {
  private:
   template <class... Keys>
   ObjectText(const char* prefix, const Keys&... keys) {
+    // A text the buffer could not grow for (no memory) ends in that exception, not cut short.
+    out_.exceptions(std::ios_base::badbit);
     out_ << prefix << '[';
     (put(keys), ...);
   }
