@@ -1,12 +1,15 @@
 // What the library allocates, counted through a replacement of the global operator new in this
 // test binary: nothing on the success path of the codec for integers, bool, unsigned char and
-// doubles; and for an object with compressed details, no heap beyond its stored bytes.
+// doubles; for an object with compressed details, no heap beyond its stored bytes; and every
+// operation of every class survives the failure of each allocation it makes.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <new>
@@ -14,6 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
+#include "dataobjects/JobDataDO.h"
+#include "dataobjects/TrendDataDO.h"
 #include "libs/utilities/archive/Serialize"
 #include "tests/support/DetailsAccess.h"
 
@@ -22,11 +30,14 @@ std::atomic<long> allocations{0};
 // Bytes and blocks allocated and not yet released. Each block carries its size in front.
 std::atomic<long> liveBytes{0};
 std::atomic<long> liveBlocks{0};
+// While not negative: how many more allocations succeed before one fails (then it is -1 again).
+std::atomic<long> failIn{-1};
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 }  // namespace
 
 void* operator new(std::size_t size) {
   ++allocations;
+  if (failIn >= 0 && failIn-- == 0) throw std::bad_alloc();
   auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
   if (block == nullptr) throw std::bad_alloc();
   *reinterpret_cast<std::size_t*>(block) = size;
@@ -207,6 +218,129 @@ TYPED_TEST(DetailsMemory, ObjectHoldsOnlyItsStoredBytes) {
     expectOnlyStoredBytesChange(*object, "init", [&] { object->init(); });
     EXPECT_TRUE(A::stored(*object).empty());
   }
+}
+
+// ---- allocation failures -------------------------------------------------------------------
+
+// Runs `operation` with the first, then the second, ... allocation failing, until it completes.
+// Each failed run must end in std::bad_alloc or the library's own exception, leak nothing, and
+// leave `object` destructible, printable and writable. Returns how many allocations the
+// operation makes (the run that completes).
+template <class T>
+int failEachAllocation(const char* what, const std::function<T()>& make,
+                       const std::function<void(T&)>& operation) {
+  for (long k = 0; k < 10000; ++k) {
+    SCOPED_TRACE(std::string(what) + ", allocation " + std::to_string(k) + " failing");
+    const long blocks = liveBlocks;
+    bool completed = false;
+    {
+      auto object = std::make_unique<T>(make());
+      failIn = k;
+      try {
+        operation(*object);
+        completed = true;
+      } catch (const std::bad_alloc&) {
+      } catch (const TesmiraException&) {
+      }
+      failIn = -1;
+      EXPECT_NE("", object->ToString());
+      Archive archive;
+      EXPECT_NO_THROW(archive << *object);
+    }
+    EXPECT_EQ(blocks, liveBlocks) << "blocks leaked";
+    if (completed) return static_cast<int>(k);
+  }
+  ADD_FAILURE() << what << " never completes";
+  return -1;
+}
+
+template <class T>
+std::string archiveOf(const T& object) {
+  Archive archive;
+  archive << object;
+  return archive.str();
+}
+
+// The operations every class has, on `sample` (whose archive form is read by operator>>), and
+// the class's own in `more`. Prints the allocation points of each.
+template <class T>
+void everyOperation(const char* name, const std::function<T()>& sample,
+                    std::vector<std::pair<const char*, std::function<void(T&)>>> more) {
+  const T source = sample();
+  const std::string bytes = archiveOf(source);
+  more.emplace_back("construction with values", [&](T&) { T made = sample(); });
+  more.emplace_back("copy construction", [&](T&) { T copy(source); });
+  more.emplace_back("assignment", [&](T& o) { o = source; });
+  more.emplace_back("operator<<", [&](T&) {
+    Archive a;
+    a << source;
+  });
+  more.emplace_back("operator>>", [&](T& o) {
+    Archive a(bytes);
+    a >> o;
+  });
+  more.emplace_back("ToString", [&](T&) { source.ToString(); });
+  std::string points;
+  for (const auto& [what, operation] : more)
+    points += std::string(", ") + what + " " +
+              std::to_string(failEachAllocation<T>(
+                  what, [] { return T(); }, operation));
+  std::printf("%s allocation points%s\n", name, points.c_str());
+}
+
+const UuidEntryDO kEntry(Uuid::fromString("00112233-4455-6677-8899-aabbccddeeff"));
+const std::string kDetails(300, 'd');
+const std::vector<unsigned char> kBlob(100, 7);
+
+TEST(AllocationFailure, EveryOperationOfEveryClassSurvivesEachFailingAllocation) {
+  everyOperation<JobDataDO>("JobDataDO", [] { return JobDataDO(kEntry, 5, kEntry); }, {});
+  everyOperation<CharacteristicValueDataMeasurementDataMapDO>(
+      "CharacteristicValueDataMeasurementDataMapDO",
+      [] { return CharacteristicValueDataMeasurementDataMapDO(kEntry, kEntry); }, {});
+  everyOperation<AlarmLearningValuesDO>(
+      "AlarmLearningValuesDO", [] { return AlarmLearningValuesDO(kEntry, 1, 2, 3, kBlob); },
+      {{"setLearningValues", [](AlarmLearningValuesDO& o) { o.setLearningValues(kBlob); }}});
+  everyOperation<AlarmDataDO>(
+      "AlarmDataDO",
+      [] {
+        return AlarmDataDO(kEntry, 1, 2.5, 3, 4, 5, true, false, kDetails, false, 0.5, 1.5, 2.5, 7,
+                           false, true, kEntry, false, 9);
+      },
+      {{"setLearningModeActives", [](AlarmDataDO& o) { o.setLearningModeActives(kDetails); }}});
+  everyOperation<TrendDataDO>(
+      "TrendDataDO",
+      [] { return TrendDataDO(kEntry, kEntry, kEntry, true, 1, 2, kDetails, 3, kBlob); },
+      {{"setTrendDataDetails", [](TrendDataDO& o) { o.setTrendDataDetails(kDetails); }},
+       {"setData", [](TrendDataDO& o) { o.setData(kBlob); }},
+       {"getTrendDataDetailsOptions", [](TrendDataDO& o) {
+          o.setTrendDataDetails("a=1");
+          o.getTrendDataDetailsOptions();
+        }}});
+  everyOperation<CharacteristicValueDataDO>(
+      "CharacteristicValueDataDO",
+      [] { return CharacteristicValueDataDO(kEntry, 1, kEntry, kDetails, kEntry, 2.5, 3, true); },
+      {{"setCharacteristicValueDataDetails",
+        [](CharacteristicValueDataDO& o) { o.setCharacteristicValueDataDetails(kDetails); }},
+       {"getCharacteristicValueDataDetails", [](CharacteristicValueDataDO& o) {
+          o.setCharacteristicValueDataDetails("a=1");
+          o.getCharacteristicValueDataDetails();
+          o.getCharacteristicValueDataDetailsOptions();
+        }}});
+  everyOperation<MeasurementDataDO>(
+      "MeasurementDataDO",
+      [] { return MeasurementDataDO(kEntry, 1, kEntry, kDetails, kBlob, kEntry, true); },
+      {{"setMeasurementDataDetails",
+        [](MeasurementDataDO& o) { o.setMeasurementDataDetails(kDetails); }},
+       {"setCompressedMeasurementDataDetails",
+        [](MeasurementDataDO& o) {
+          o.setCompressedMeasurementDataDetails(testing_support::MeasurementAccess::withText("a=1")
+                                                    .getCompressedMeasurementDataDetails());
+        }},
+       {"getMeasurementDataDetails", [](MeasurementDataDO& o) {
+          o.setMeasurementDataDetails("a=1");
+          o.getMeasurementDataDetails();
+          o.getMeasurementDataDetailsOptions();
+        }}});
 }
 
 }  // namespace
