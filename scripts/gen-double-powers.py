@@ -4,9 +4,9 @@ and parser of libs/utilities/archive/DoubleText.cpp scale by.
 
 Entry k (kMinPower <= k <= kMaxPower) is the 160-bit integer P with 2^159 <= P < 2^160 and
 P <= 5^k * 2^-b < P + 1, where b = floor(k * log2(5)) - 159: 5^k truncated to its top 160 bits
-(exact for 0 <= k <= 68, where 5^k has at most 160 bits). Limbs of 32 bits, least significant
-first. The script also proves, for every exponent the C++ code meets, the two integer formulas it
-uses instead of logarithms.
+(exact for 0 <= k <= 68, where 5^k has at most 160 bits; its low 64 bits are zero for
+0 <= k <= 41). Limbs of 32 bits, least significant first. The script also proves, for every
+exponent the C++ code meets, the two integer formulas it uses instead of logarithms.
 
   scripts/gen-double-powers.py           rewrite the file
   scripts/gen-double-powers.py --check   fail when the file differs from what would be written
@@ -15,8 +15,9 @@ import pathlib
 import sys
 
 MIN_POWER = -342  # reading: 19 digits times 10^-342 is below the smallest subnormal
-MAX_POWER = 358  # writing: 10^(34 - floor(log10(2^-1074)))
+MAX_POWER = 340  # writing: 10^(16 - floor(log10(2^-1074)))
 EXACT_MAX = 68
+EXACT_HIGH_MAX = 41  # the parser multiplies by the top 96 bits only: exact while the rest is 0
 OUTPUT = pathlib.Path(__file__).resolve().parent.parent / "libs/utilities/archive/DoublePowers.cpp"
 
 
@@ -44,6 +45,7 @@ def power(k):
     assert 1 << 159 <= p < 1 << 160, k
     if 0 <= k <= EXACT_MAX:  # the product with such an entry is exact
         assert b < 0 and p == 5**k << -b
+    assert (p & ((1 << 64) - 1) == 0) == (0 <= k <= EXACT_HIGH_MAX), k
     return p
 
 

@@ -20,13 +20,15 @@ namespace ser_helper {
 // limbs least significant first, so that 5^k lies in [P, P + 1) * 2^(floor(k log2 5) - 159).
 // Defined in DoublePowers.cpp, which scripts/gen-double-powers.py writes.
 constexpr int kMinPower = -342;
-constexpr int kMaxPower = 358;
+constexpr int kMaxPower = 340;
 extern const std::uint32_t kPowersOfFive[kMaxPower - kMinPower + 1][5];
 
 namespace {
 
-// 5^k has at most 160 bits up to k = 68: those entries are exact.
+// 5^k has at most 160 bits up to k = 68: those entries are exact. Up to k = 41 their low 64
+// bits are 0 as well.
 constexpr int kExactPowerMax = 68;
+constexpr int kExactHighPowerMax = 41;
 
 std::atomic<std::uint32_t> writeFallbacks{0};
 std::atomic<std::uint32_t> readFallbacks{0};
@@ -55,24 +57,26 @@ std::uint32_t high32(std::uint64_t x) {
 // A number of 8 limbs, least significant first.
 using Limbs = std::uint32_t[8];
 
-// out = a * p; a 64-bit number times a 160-bit one fills 7 limbs, the eighth is 0.
-void multiply(std::uint64_t a, const std::uint32_t (&p)[5], Limbs& out) {
+// out = a * p for a number p of N limbs; the limbs of out above N + 1 are 0.
+template <int N>
+void multiply(std::uint64_t a, const std::uint32_t* p, Limbs& out) {
   const std::uint32_t a0 = low32(a), a1 = high32(a);
   std::uint64_t carry = 0;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < N; ++i) {
     carry += std::uint64_t{a0} * p[i];
     out[i] = low32(carry);
     carry >>= 32;
   }
-  out[5] = low32(carry);
+  out[N] = low32(carry);
   carry = 0;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < N; ++i) {
     carry += std::uint64_t{a1} * p[i] + out[i + 1];
     out[i + 1] = low32(carry);
     carry >>= 32;
   }
-  out[6] = low32(carry);
-  out[7] = 0;
+  out[N + 1] = low32(carry);
+  for (int i = N + 2; i < 8; ++i)
+    out[i] = 0;
 }
 
 // Bits pos .. pos + 63 of n, for pos <= 160.
@@ -92,33 +96,24 @@ bool anyBelow(const Limbs& n, int pos) {
   return s != 0 && (n[i] & ((std::uint32_t{1} << s) - 1)) != 0;
 }
 
-// Divides n[0 .. count - 1] (least significant first) by 10^9 in place; returns the remainder.
-// A step divides rest * 2^32 + limb (below 10^9 * 2^32) without a 64-bit division, which 32-bit
-// ARM makes a library call: the quotient is (x >> 9) / 5^9, and its double-precision estimate
-// ((x >> 9) < 2^53 converts exactly) is within 2^-19 of it, so off by at most one, which the
-// remainder corrects.
-std::uint32_t divide1e9(std::uint32_t* n, int count) {
-  std::uint32_t rest = 0;
-  for (int i = count - 1; i >= 0; --i) {
-    const std::uint64_t x = std::uint64_t{rest} << 32 | n[i];
-    const std::uint64_t y = x >> 9;
-    double estimate =
-        (static_cast<double>(high32(y)) * 4294967296.0 + static_cast<double>(low32(y))) *
-        (1.0 / 1953125.0);
-    if (estimate > 4294967295.0) estimate = 4294967295.0;
-    std::uint32_t q = static_cast<std::uint32_t>(estimate);
-    std::uint64_t r = x - std::uint64_t{q} * 1000000000u;  // wraps when q is one too many
-    if ((r >> 63) != 0) {
-      --q;
-      r += 1000000000u;
-    } else if (r >= 1000000000u) {
-      ++q;
-      r -= 1000000000u;
-    }
-    n[i] = q;
-    rest = low32(r);
+constexpr std::uint64_t k1e18 = 1000000000000000000u;
+
+// n / 10^9 for n < 10^18, and the remainder in `rest`, without the 64-bit division that 32-bit
+// ARM makes a library call. n / 10^9 = (n >> 9) / 5^9, and (n >> 9) * ceil(2^52 / 5^9) / 2^52
+// exceeds that by less than 0.4, so the quotient taken from it is right or one too large.
+std::uint32_t divide1e9(std::uint64_t n, std::uint32_t& rest) {
+  constexpr std::uint32_t kReciprocal = 2305843010u;  // ceil(2^52 / 5^9)
+  const std::uint64_t a = n >> 9;                     // below 2^51
+  const std::uint64_t t = (std::uint64_t{low32(a)} * kReciprocal >> 32) +
+                          std::uint64_t{high32(a)} * kReciprocal;  // a * kReciprocal >> 32
+  std::uint32_t q = static_cast<std::uint32_t>(t >> 20);
+  std::uint64_t r = n - std::uint64_t{q} * 1000000000u;
+  if ((r >> 63) != 0) {  // wrapped: q was one too large
+    --q;
+    r += 1000000000u;
   }
-  return rest;
+  rest = low32(r);
+  return q;
 }
 
 struct DigitPairs {
@@ -154,20 +149,28 @@ char* copy(char* out, const char* from, int count) {
   return out + count;
 }
 
-// The digits of a whole number u.
+// The digits of a whole number u, at least one.
 char* writeWhole(char* out, std::uint64_t u) {
-  char buffer[27];
-  char* p = buffer + sizeof buffer;
-  std::uint32_t n[2] = {low32(u), high32(u)};
-  while (n[1] != 0 || n[0] >= 1000000000u) {
-    p -= 9;
-    write9(p, divide1e9(n, 2));
+  char digits[20];
+  const char* p = digits + 11;
+  if (u < 1000000000u) {
+    write9(digits + 11, low32(u));
+  } else {
+    std::uint32_t top = 0;
+    while (u >= k1e18) {  // at most 18 times
+      u -= k1e18;
+      ++top;
+    }
+    std::uint32_t low;
+    const std::uint32_t high = divide1e9(u, low);
+    writePair(digits, top);
+    write9(digits + 2, high);
+    write9(digits + 11, low);
+    p = top != 0 ? digits : digits + 2;
   }
-  p -= 9;
-  write9(p, n[0]);
-  while (*p == '0' && p < buffer + sizeof buffer - 1)
+  while (*p == '0' && p < digits + 19)
     ++p;
-  return copy(out, p, static_cast<int>(buffer + sizeof buffer - p));
+  return copy(out, p, static_cast<int>(digits + 20 - p));
 }
 
 // The 35 significant digits `digits` (trailing zeros included) of a value of decimal exponent
@@ -217,56 +220,62 @@ char* writeScaled(char* out, std::uint64_t m, int e) {
   const int shift = leadingZeros(m) - 11;
   m <<= shift;
   e -= shift;  // now 2^52 <= m < 2^53
-  // The decimal exponent E of the value is `estimate` or one more, so that v * 10^(34 - estimate)
-  // lies in [10^34, 10^36): its whole part has 35 or 36 digits.
+  // The decimal exponent of the value is `estimate` or one more, so y = v * 10^(16 - estimate)
+  // lies in [10^16, 10^18): its whole part holds the first 17 or 18 digits, its fraction times
+  // 10^18 the next 18 and, below them, what decides the rounding.
   const int estimate = floorLog10Pow2(e + 52);
-  const int k = 34 - estimate;
+  const int k = 16 - estimate;
   Limbs product;
-  multiply(m, kPowersOfFive[k - kMinPower], product);
-  // v * 10^k = product * 2^-fractionBits; the product has 211 to 213 bits and the whole part
-  // 113 to 120, so 92 <= fractionBits <= 100.
-  const int fractionBits = 159 - floorLog2Pow5(k) - k - e;
-  const std::uint64_t fraction = bitsAt(product, fractionBits - 64);  // in units of 2^-64
-  const bool sticky = anyBelow(product, fractionBits - 64);
-  const std::uint64_t wholeLow = bitsAt(product, fractionBits);
-  const std::uint64_t wholeHigh = bitsAt(product, fractionBits + 64);
-  std::uint32_t whole[4] = {low32(wholeLow), high32(wholeLow), low32(wholeHigh), high32(wholeHigh)};
+  multiply<5>(m, kPowersOfFive[k - kMinPower], product);
+  // y = product * 2^-point; the product has 211 to 213 bits and y 54 to 60, so
+  // 152 <= point <= 159.
+  const int point = 159 - floorLog2Pow5(k) - k - e;
+  const std::uint64_t high = bitsAt(product, point);
+  std::uint32_t fraction[5] = {product[0], product[1], product[2], product[3], product[4]};
+  fraction[4] &= (std::uint32_t{1} << (point - 128)) - 1;
+  Limbs scaled;  // the fraction times 10^18, exactly
+  multiply<5>(k1e18, fraction, scaled);
+  const std::uint64_t low = bitsAt(scaled, point);
+  const std::uint64_t below = bitsAt(scaled, point - 64);  // in units of 2^-64
+  const bool sticky = anyBelow(scaled, point - 64);
   char digits[36];
-  write9(digits + 27, divide1e9(whole, 4));
-  write9(digits + 18, divide1e9(whole, 3));
-  write9(digits + 9, divide1e9(whole, 2));
-  write9(digits, whole[0]);
+  std::uint32_t rest;
+  write9(digits, divide1e9(high, rest));
+  write9(digits + 9, rest);
+  write9(digits + 18, divide1e9(low, rest));
+  write9(digits + 27, rest);
 
-  // Outside the exact entries the true product exceeds the computed one by less than m (the
-  // power is short by less than one unit); in units of `fraction`, with the bits below it, less
-  // than `margin`.
+  // Outside the exact entries the true y exceeds the computed one by less than m * 2^-point
+  // (the power is short by less than one unit), the true 36-digit number the computed one by
+  // less than m * 10^18 * 2^-point < m * 2^(60 - point): in units of `below`, with the bits
+  // below it, by less than `margin`. Ties need 27 <= k + 18 <= 52, where the entries are exact.
   const bool exact = k >= 0 && k <= kExactPowerMax;
-  const std::uint64_t margin = exact ? 0 : (m >> (fractionBits - 64)) + 2;
+  const std::uint64_t margin = exact ? 0 : (m >> (point - 124)) + 2;
   const bool wide = digits[0] != '0';
   char* const kept = wide ? digits : digits + 1;
   int exponent = estimate + (wide ? 1 : 0);
   bool up;
   if (!wide) {  // round at the units: the fraction against one half
     constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
-    if (fraction > kHalf || (fraction == kHalf && sticky)) {
+    if (below > kHalf || (below == kHalf && sticky)) {
       up = true;
-    } else if (fraction == kHalf) {
+    } else if (below == kHalf) {
       if (!exact) return nullptr;
       up = (digits[35] & 1) != 0;  // a tie goes to the even digit
     } else {
-      if (fraction + margin > kHalf) return nullptr;
+      if (below + margin > kHalf) return nullptr;
       up = false;
     }
   } else {  // round the units digit away: it and the fraction against 5
     const int last = digits[35] - '0';
-    const bool rest = fraction != 0 || sticky;
-    if (last > 5 || (last == 5 && rest)) {
+    const bool above = below != 0 || sticky;
+    if (last > 5 || (last == 5 && above)) {
       up = true;
     } else if (last == 5) {
       if (!exact) return nullptr;
       up = (digits[34] & 1) != 0;
     } else {
-      if (last == 4 && margin != 0 && fraction >= 0 - margin) return nullptr;
+      if (last == 4 && margin != 0 && below >= 0 - margin) return nullptr;
       up = false;
     }
   }
@@ -304,18 +313,20 @@ bool scaleDecimal(std::uint64_t significand, std::ptrdiff_t exponent, bool trunc
   if (exponent < kMinPower || exponent > 308) return false;  // below the subnormals, or infinite
   const int q = static_cast<int>(exponent);
   const int zeros = leadingZeros(significand);
+  // The significand times the top 96 bits of the power: value = product * 2^(floorLog2Pow5(q) -
+  // 95 + q - zeros), the product of 159 or 160 bits.
   Limbs product;
-  multiply(significand << zeros, kPowersOfFive[q - kMinPower], product);
-  // value = product * 2^(floorLog2Pow5(q) - 159 + q - zeros); the product has 223 or 224 bits.
-  const int low = (product[6] >> 31) != 0 ? 171 : 170;  // the lowest bit of the 53 kept
+  multiply<3>(significand << zeros, kPowersOfFive[q - kMinPower] + 2, product);
+  const int low = (product[4] >> 31) != 0 ? 107 : 106;  // the lowest bit of the 53 kept
   std::uint64_t mantissa = bitsAt(product, low) & ((std::uint64_t{1} << 53) - 1);
   const std::uint64_t rest = bitsAt(product, low - 64);  // in units of 2^(low - 64)
   const bool sticky = anyBelow(product, low - 64);
-  // The true product exceeds the computed one by less than 2^64 (the power, unless exact) plus,
-  // for dropped digits, less than 2^(160 + zeros), zeros <= 4 since the significand has 19
-  // digits then: in units of `rest`, with the bits below it, less than `margin`.
-  std::uint64_t margin = truncated ? std::uint64_t{1} << (zeros + 54) : 0;
-  if (truncated || q < 0 || q > kExactPowerMax) margin += 2;
+  // The true product exceeds the computed one by less than 2^64 (the 64 bits of the power left
+  // out, unless they are 0) plus, for dropped digits, less than 2^(96 + zeros), zeros <= 4 since
+  // the significand has 19 digits then: in units of `rest`, with the bits below it, by less than
+  // `margin`.
+  std::uint64_t margin = truncated ? (std::uint64_t{1} << (zeros + 54)) + 2 : 0;
+  if (q < 0 || q > kExactHighPowerMax) margin += (std::uint64_t{1} << 22) + 2;
   constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
   bool up;
   if (rest > kHalf || (rest == kHalf && sticky)) {
@@ -327,7 +338,7 @@ bool scaleDecimal(std::uint64_t significand, std::ptrdiff_t exponent, bool trunc
     if (rest + margin > kHalf) return false;
     up = false;
   }
-  int biased = low + floorLog2Pow5(q) - 159 + q - zeros + 1075;
+  int biased = low + floorLog2Pow5(q) - 95 + q - zeros + 1075;
   if (up && ++mantissa == std::uint64_t{1} << 53) {
     mantissa >>= 1;
     ++biased;
@@ -343,6 +354,125 @@ bool scaleDecimal(std::uint64_t significand, std::ptrdiff_t exponent, bool trunc
 // The digit c stands for, or a value above 9.
 unsigned digitOf(char c) {
   return static_cast<unsigned char>(c - '0');
+}
+
+constexpr std::uint32_t kPowersOfTen32[] = {1,      10,      100,      1000,      10000,
+                                            100000, 1000000, 10000000, 100000000, 1000000000};
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kLittleEndian = true;
+#else
+constexpr bool kLittleEndian = false;
+#endif
+
+// The number of four digit values, one a byte, the first in the lowest byte.
+std::uint32_t fourDigits(std::uint32_t v) {
+  const std::uint32_t pairs = v * 10 + (v >> 8);  // bytes 0 and 2: the first and last two digits
+  return (pairs & 0xFF) * 100 + (pairs >> 16 & 0xFF);
+}
+
+// The characters at p .. p + 3 as a word, byte i holding p[i] (little-endian only).
+std::uint32_t load4(const char* p) {
+  std::uint32_t x;
+  std::memcpy(&x, p, sizeof x);
+  return x;
+}
+
+// Bits 7, 15, 23, 31 set for the bytes of x that are not digits. A byte below '0' sets its top
+// bit in x - '0', one above '9' in x + 0x46: the lowest such byte gets no borrow or carry from
+// the bytes below it, so the lowest bit set is right (higher ones may be wrong).
+std::uint32_t notDigits(std::uint32_t x) {
+  return ((x + 0x46464646u) | (x - 0x30303030u)) & 0x80808080u;
+}
+
+// How many of the eight characters at p are digits before the first one that is not, and the
+// number they make.
+[[gnu::always_inline]] inline int leadingDigits(const char* p, std::uint32_t& value) {
+  const std::uint32_t x0 = load4(p), x1 = load4(p + 4);
+  const std::uint32_t v0 = x0 - 0x30303030u, v1 = x1 - 0x30303030u;
+  const std::uint32_t other0 = notDigits(x0), other1 = notDigits(x1);
+  // Shifting the digits of a word to its top leaves zeros before them.
+  if (other0 != 0) {
+    const int count = __builtin_ctz(other0) >> 3;
+    value = count == 0 ? 0 : fourDigits(v0 << (32 - 8 * count));
+    return count;
+  }
+  const int count = other1 != 0 ? __builtin_ctz(other1) >> 3 : 4;
+  value = fourDigits(v0) * kPowersOfTen32[count] +
+          (count == 0 ? 0 : fourDigits(v1 << (32 - 8 * count)));
+  return 4 + count;
+}
+
+// Like leadingDigits, but only whether one of those digits is not 0.
+[[gnu::always_inline]] inline int leadingDigits(const char* p, bool& nonzero) {
+  const std::uint32_t x0 = load4(p), x1 = load4(p + 4);
+  const std::uint32_t v0 = x0 - 0x30303030u, v1 = x1 - 0x30303030u;
+  const std::uint32_t other0 = notDigits(x0), other1 = notDigits(x1);
+  if ((other0 | other1) == 0) {
+    nonzero = (v0 | v1) != 0;
+    return 8;
+  }
+  // (lowest bit set >> 7) - 1 covers the digits below the first other byte.
+  if (other0 != 0) {
+    nonzero = (v0 & (((other0 & (0 - other0)) >> 7) - 1)) != 0;
+    return __builtin_ctz(other0) >> 3;
+  }
+  nonzero = v0 != 0 || (v1 & (((other1 & (0 - other1)) >> 7) - 1)) != 0;
+  return 4 + (__builtin_ctz(other1) >> 3);
+}
+
+// The first 19 significant digits of a number, and whether a nonzero one did not fit.
+struct Significand {
+  std::uint64_t digits = 0;
+  int taken = 0;
+  bool truncated = false;
+};
+
+// Reads the run of digits at p into s, the first of them significant unless s has none yet: up
+// to 8 at a time in 32 bits while s has room, then the rest only as "all zero or not". Returns
+// the end of the run; `kept` gets how many of its digits went into s.
+const char* readDigits(const char* p, const char* last, Significand& s, int& kept) {
+  const int before = s.taken;
+  std::uint32_t value = 0;
+  int count = 0;
+  while (kLittleEndian && last - p >= 8 && (count = leadingDigits(p, value)) <= 19 - s.taken) {
+    s.digits = s.digits * kPowersOfTen32[count] + value;
+    s.taken += count;
+    p += count;
+    if (count < 8) {
+      kept = s.taken - before;
+      return p;
+    }
+  }
+  while (s.taken < 19) {  // the last digits that fit, or the end of the buffer is near
+    const int room = 19 - s.taken < 9 ? 19 - s.taken : 9;
+    std::uint32_t chunk = 0;
+    int n = 0;
+    unsigned d = 0;
+    while (n < room && p < last && (d = digitOf(*p)) <= 9) {
+      chunk = chunk * 10 + d;
+      ++p;
+      ++n;
+    }
+    s.digits = s.digits * kPowersOfTen32[n] + chunk;
+    s.taken += n;
+    if (n < room) break;
+  }
+  kept = s.taken - before;
+  if (s.taken < 19) return p;
+  while (kLittleEndian && last - p >= 8) {
+    bool nonzero = false;
+    count = leadingDigits(p, nonzero);
+    s.truncated = s.truncated || nonzero;
+    p += count;
+    if (count < 8) return p;
+  }
+  unsigned d = 0;
+  while (p < last && (d = digitOf(*p)) <= 9) {
+    s.truncated = s.truncated || d != 0;
+    ++p;
+  }
+  return p;
 }
 
 }  // namespace
@@ -390,38 +520,26 @@ const char* parse_double(const char* first, const char* last, double& value) {
   const char* p = first;
   if (p < last && (*p == '+' || *p == '-')) ++p;
   const bool negative = p != first && *first == '-';
-  // The value is (significand + a fraction below one if truncated) * 10^exponent: the first 19
-  // significant digits, and the others only as a count or as "not all zero".
-  std::uint64_t significand = 0;
-  int taken = 0;
+  // The value is (s.digits + a fraction below one if s.truncated) * 10^exponent.
+  Significand s;
   std::ptrdiff_t exponent = 0;
-  bool truncated = false;
+  int kept = 0;
   const char* const wholeStart = p;
-  for (; p < last; ++p) {
-    const unsigned d = digitOf(*p);
-    if (d > 9) break;
-    if (taken < 19) {
-      significand = significand * 10 + d;
-      taken += significand != 0;
-    } else {
-      ++exponent;
-      truncated = truncated || d != 0;
-    }
-  }
+  while (p < last && *p == '0')
+    ++p;
+  const char* const wholeDigits = p;
+  p = readDigits(p, last, s, kept);
+  exponent += (p - wholeDigits) - kept;
   bool digits = p != wholeStart;
   if (p < last && *p == '.') {
     const char* const fractionStart = ++p;
-    for (; p < last; ++p) {
-      const unsigned d = digitOf(*p);
-      if (d > 9) break;
-      if (taken < 19) {
-        significand = significand * 10 + d;
-        taken += significand != 0;
-        --exponent;
-      } else {
-        truncated = truncated || d != 0;
-      }
+    if (s.taken == 0) {  // zeros after the point before the first significant digit
+      while (p < last && *p == '0')
+        ++p;
+      exponent -= p - fractionStart;
     }
+    p = readDigits(p, last, s, kept);
+    exponent -= kept;
     digits = digits || p != fractionStart;
   }
   if (!digits) return nullptr;
@@ -440,11 +558,11 @@ const char* parse_double(const char* first, const char* last, double& value) {
     exponent += negativeExponent ? -written : written;
   }
   if (p >= last || *p != ' ') return nullptr;
-  if (significand == 0) {
+  if (s.digits == 0) {
     value = negative ? -0.0 : 0.0;
     return p;
   }
-  if (scaleDecimal(significand, exponent, truncated, negative, value)) return p;
+  if (scaleDecimal(s.digits, exponent, s.truncated, negative, value)) return p;
   readFallbacks.fetch_add(1, std::memory_order_relaxed);
   const char* const number = *first == '+' ? first + 1 : first;
   double converted = 0;
