@@ -43,9 +43,10 @@ int floorLog10Pow2(int e) {
   return (e * 78913) >> 18;
 }
 
+// The leading zero bits of x, which is not 0.
 int leadingZeros(std::uint64_t x) {
   return __builtin_clzll(x);
-}  // x != 0
+}
 
 std::uint32_t low32(std::uint64_t x) {
   return static_cast<std::uint32_t>(x);
@@ -116,6 +117,9 @@ std::uint32_t divide1e9(std::uint64_t n, std::uint32_t& rest) {
   return q;
 }
 
+constexpr std::uint32_t kPowersOfTen32[] = {1,      10,      100,      1000,      10000,
+                                            100000, 1000000, 10000000, 100000000, 1000000000};
+
 struct DigitPairs {
   char text[200];
   constexpr DigitPairs() : text() {
@@ -149,28 +153,43 @@ char* copy(char* out, const char* from, int count) {
   return out + count;
 }
 
-// The digits of a whole number u, at least one.
-char* writeWhole(char* out, std::uint64_t u) {
-  char digits[20];
-  const char* p = digits + 11;
-  if (u < 1000000000u) {
-    write9(digits + 11, low32(u));
-  } else {
-    std::uint32_t top = 0;
-    while (u >= k1e18) {  // at most 18 times
-      u -= k1e18;
-      ++top;
-    }
-    std::uint32_t low;
-    const std::uint32_t high = divide1e9(u, low);
-    writePair(digits, top);
-    write9(digits + 2, high);
-    write9(digits + 11, low);
-    p = top != 0 ? digits : digits + 2;
+// The digits of 0 < c < 10^9, without leading zeros.
+char* writeShort(char* out, std::uint32_t c) {
+  int count = 1;
+  while (count < 9 && c >= kPowersOfTen32[count])
+    ++count;
+  char* p = out + count;
+  for (; c >= 100; c /= 100) {
+    p -= 2;
+    writePair(p, c % 100);
   }
-  while (*p == '0' && p < digits + 19)
-    ++p;
-  return copy(out, p, static_cast<int>(digits + 20 - p));
+  if (c >= 10) {
+    writePair(p - 2, c);
+  } else {
+    p[-1] = static_cast<char>('0' + c);
+  }
+  return out + count;
+}
+
+// The digits of a whole number 0 < u < 2^64.
+char* writeWhole(char* out, std::uint64_t u) {
+  if (u < 1000000000u) return writeShort(out, low32(u));
+  std::uint32_t top = 0;
+  while (u >= k1e18) {  // at most 18 times
+    u -= k1e18;
+    ++top;
+  }
+  std::uint32_t low;
+  const std::uint32_t high = divide1e9(u, low);
+  if (top != 0) {
+    out = writeShort(out, top);
+    write9(out, high);
+    out += 9;
+  } else {
+    out = writeShort(out, high);
+  }
+  write9(out, low);
+  return out + 9;
 }
 
 // The 35 significant digits `digits` (trailing zeros included) of a value of decimal exponent
@@ -355,9 +374,6 @@ bool scaleDecimal(std::uint64_t significand, std::ptrdiff_t exponent, bool trunc
 unsigned digitOf(char c) {
   return static_cast<unsigned char>(c - '0');
 }
-
-constexpr std::uint32_t kPowersOfTen32[] = {1,      10,      100,      1000,      10000,
-                                            100000, 1000000, 10000000, 100000000, 1000000000};
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
 constexpr bool kLittleEndian = true;
