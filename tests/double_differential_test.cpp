@@ -101,7 +101,7 @@ std::vector<double> sampleValues() {
         0x113C35990C48DFC6ull, 0x23F23ABD73CDB578ull, 0x3076D638AC8CC5CBull, 0x36BFEA43F7EC46DCull,
         0x3897801D81EA5C95ull, 0x390371BA39EBB683ull, 0x39D8A36A0F195B2Cull, 0x4FB4B4D488EB0E63ull,
         0x4FBD5B49B51A9E09ull, 0x5C3B8D382C64A3B9ull, 0x6EFF755E9401435Dull, 0x7B7F7F6C71AE3B4Full,
-        0x7F30DC8A933DD431ull}) {
+        0x7F30DC8A933DD431ull, 0x34DD75917BF5007Cull, 0x341C8C3AA4C4D6D7ull}) {
     values.push_back(fromBits(bits));
   }
   const std::size_t n = values.size();
@@ -134,8 +134,8 @@ void checkWrites(const std::vector<double>& values) {
 
 TEST(DoubleDifferential, WritesWhatTheStreamRouteWrites) {
   const std::vector<double> values = sampleValues();
-  // Of all these, only the 12 near ties outside the exact powers (both signs) fall back.
-  EXPECT_EQ(24u, fallbacks([&] { checkWrites(values); }).first);
+  // Of all these, only the 14 near ties outside the exact powers (both signs) fall back.
+  EXPECT_EQ(28u, fallbacks([&] { checkWrites(values); }).first);
 }
 
 void checkReads(const std::vector<std::string>& texts) {
