@@ -159,8 +159,13 @@ inline bool take(codec::GetCursor& in, UuidEntryDO& entry) {
 inline bool take(codec::GetCursor& in, bool& value) {
   return codec::take_bool(in, value);
 }
-inline bool take(codec::GetCursor&, double&) {
-  return false;  // the codec reads a double in place itself
+inline bool take(codec::GetCursor& in, double& value, const Archive& archive) {
+  const codec::FastRead read = codec::take_double(in, value, archive);
+  if (read == codec::FastRead::kFailed) {
+    in.done();
+    codec::throwReadFailure("double", codec::kDoubleRead);
+  }
+  return read == codec::FastRead::kDone;
 }
 inline bool take(codec::GetCursor& in, std::string& text) {
   return codec::take_string(in, text);
@@ -173,11 +178,16 @@ bool take(codec::GetCursor& in, T& value) {
   return codec::take_int(in, value);
 }
 
+template <class T>
+bool take(codec::GetCursor& in, T& value, const Archive&) {
+  return take(in, value);
+}
+
 /// Reads the field from the cursor, or, when it is not there whole, ends the cursor and reads it
 /// (and with it every later field) through the codec's functions.
 template <class T>
 void read(codec::GetCursor& in, Archive& archive, T& value) {
-  if (!take(in, value)) {
+  if (!take(in, value, archive)) {
     in.done();
     read(archive, value);
   }

@@ -4,7 +4,6 @@
 // is exact (5^0 .. 5^68) ties are settled exactly, elsewhere the error bound of the truncated
 // power decides, and the rare value that lies too close to a rounding boundary for the bound goes
 // to std::to_chars or std::from_chars, which are exact but several times slower.
-#include <atomic>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -29,9 +28,6 @@ namespace {
 // bits are 0 as well.
 constexpr int kExactPowerMax = 68;
 constexpr int kExactHighPowerMax = 41;
-
-std::atomic<std::uint32_t> writeFallbacks{0};
-std::atomic<std::uint32_t> readFallbacks{0};
 
 // floor(log2(5^k)) for kMinPower <= k <= kMaxPower, and floor(log10(2^e)) for -1074 <= e <= 1023:
 // the generator of the table checks both over these ranges. A negative left operand of >> is
@@ -491,9 +487,9 @@ const char* readDigits(const char* p, const char* last, Significand& s, int& kep
   return p;
 }
 
-}  // namespace
-
-std::size_t double_text(double value, char (&text)[kDoubleTextMax]) {
+// The text of `value`, or 0 when `fallBack` is false and the value lies too close to a rounding
+// boundary for the arithmetic here.
+std::size_t formatDouble(double value, char (&text)[kDoubleTextMax], bool fallBack) {
   std::uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   const bool negative = (bits >> 63) != 0;
@@ -522,17 +518,19 @@ std::size_t double_text(double value, char (&text)[kDoubleTextMax]) {
     char* const end = writeScaled(out, m, e);
     if (end != nullptr) {
       out = end;
-    } else {
-      writeFallbacks.fetch_add(1, std::memory_order_relaxed);
+    } else if (fallBack) {
       out =
           std::to_chars(text, text + kDoubleTextMax - 1, value, std::chars_format::general, 35).ptr;
+    } else {
+      return 0;
     }
   }
   *out++ = ' ';
   return static_cast<std::size_t>(out - text);
 }
 
-const char* parse_double(const char* first, const char* last, double& value) {
+// parse_double; with `fallBack` false, nullptr also where std::from_chars would have to decide.
+const char* parseDouble(const char* first, const char* last, double& value, bool fallBack) {
   const char* p = first;
   if (p < last && (*p == '+' || *p == '-')) ++p;
   const bool negative = p != first && *first == '-';
@@ -579,7 +577,7 @@ const char* parse_double(const char* first, const char* last, double& value) {
     return p;
   }
   if (scaleDecimal(s.digits, exponent, s.truncated, negative, value)) return p;
-  readFallbacks.fetch_add(1, std::memory_order_relaxed);
+  if (!fallBack) return nullptr;
   const char* const number = *first == '+' ? first + 1 : first;
   double converted = 0;
   const std::from_chars_result result = std::from_chars(number, p, converted);
@@ -588,9 +586,22 @@ const char* parse_double(const char* first, const char* last, double& value) {
   return p;
 }
 
-void count_double_fallbacks(std::uint32_t& writes, std::uint32_t& reads) {
-  writes = writeFallbacks.load(std::memory_order_relaxed);
-  reads = readFallbacks.load(std::memory_order_relaxed);
+}  // namespace
+
+std::size_t double_text(double value, char (&text)[kDoubleTextMax]) {
+  return formatDouble(value, text, true);
+}
+
+std::size_t double_text_own(double value, char (&text)[kDoubleTextMax]) {
+  return formatDouble(value, text, false);
+}
+
+const char* parse_double(const char* first, const char* last, double& value) {
+  return parseDouble(first, last, value, true);
+}
+
+const char* parse_double_own(const char* first, const char* last, double& value) {
+  return parseDouble(first, last, value, false);
 }
 
 }  // namespace ser_helper
