@@ -200,14 +200,26 @@ void read(codec::GetCursor& in, Archive& archive, Nullable<bool, T> field) {
   if (!field.isNull) read(in, archive, field.value);
 }
 
+/// Writes the fields into the buffer as one run when there is room for the longest form of
+/// them all; otherwise the first through the codec's functions (which may make room) and the
+/// rest again so.
+template <class First, class... Rest>
+void writeFrom(Archive& archive, const First& first, const Rest&... rest) {
+  constexpr bool needsNumberFormat = IsText<First>::value || (IsText<Rest>::value || ...);
+  if (!needsNumberFormat || codec::default_number_format(archive)) {
+    const auto putAll = [&](char*& out) {
+      put(out, first);
+      (put(out, rest), ...);
+    };
+    if (codec::put_direct(archive, (longest(first) + ... + longest(rest)), putAll)) return;
+  }
+  write(archive, first);
+  if constexpr (sizeof...(Rest) > 0) writeFrom(archive, rest...);
+}
+
 template <class... Fields>
 Archive& writeAll(Archive& archive, const Fields&... fields) {
-  constexpr bool needsNumberFormat = (IsText<Fields>::value || ...);
-  if (!needsNumberFormat || codec::default_number_format(archive)) {
-    const auto putAll = [&](char*& out) { (put(out, fields), ...); };
-    if (codec::put_direct(archive, (longest(fields) + ...), putAll)) return archive;
-  }
-  (write(archive, fields), ...);
+  writeFrom(archive, fields...);
   return archive;
 }
 
