@@ -1,15 +1,23 @@
 #!/usr/bin/env python3
 """Prints the performance targets as a Markdown table from the benchmark's JSON results.
 
-Usage: python3 bench/report.py RESULTS.json"""
+Usage: python3 bench/report.py RESULTS.json [REPEATED.json]
+
+REPEATED.json, from a run with repetitions and aggregates only, supplies the medians of the
+benchmarks it holds in place of their single results."""
 import json
 import sys
 
 
-def main(path):
+def main(path, repeated=None):
     with open(path) as f:
         results = json.load(f)
     ns = {b["name"]: b["cpu_time"] for b in results["benchmarks"] if b.get("time_unit") == "ns"}
+    if repeated:
+        with open(repeated) as f:
+            for b in json.load(f)["benchmarks"]:
+                if b.get("aggregate_name") == "median" and b.get("time_unit") == "ns":
+                    ns[b["run_name"]] = b["cpu_time"]
 
     def t(name):
         return ns[name]
@@ -76,4 +84,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(*sys.argv[1:3])
