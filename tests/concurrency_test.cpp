@@ -20,7 +20,7 @@ constexpr int kRounds = 40;
 
 std::string detailsOf(long long reference) {
   return "reference=" + std::to_string(reference) +
-         ";text=" + std::string(100 + reference % 50, 'x');
+         ";text=" + std::string(static_cast<std::size_t>(100 + reference % 50), 'x');
 }
 
 // The stored form of every reference's details, made before the threads start and only read.

@@ -33,7 +33,7 @@ Value randomValue(std::mt19937_64& random, Kind kind) {
   v.uc = static_cast<unsigned char>(random());
   const double specials[] = {0.0, -0.0, 1.5, 4.2375, 1e300, INFINITY, -INFINITY, NAN};
   v.d = random() % 3 == 0 ? specials[random() % 8] : fromBits(random());
-  for (std::size_t n = random() % 24; n > 0; --n) {
+  for (auto n = static_cast<std::size_t>(random() % 24); n > 0; --n) {
     v.s.push_back(static_cast<char>(random() % 5 == 0 ? 0 : 'a' + random() % 26));
     v.bytes.push_back(static_cast<unsigned char>(random()));
   }
@@ -46,7 +46,7 @@ Value randomValue(std::mt19937_64& random, Kind kind) {
 
 std::vector<Value> randomRun(std::mt19937_64& random) {
   std::vector<Value> values;
-  for (std::size_t n = 1 + random() % 6; n > 0; --n)
+  for (auto n = static_cast<std::size_t>(1 + random() % 6); n > 0; --n)
     values.push_back(randomValue(random, static_cast<Kind>(random() % int(Kind::Count))));
   return values;
 }
@@ -82,7 +82,9 @@ TEST(StreamRouteDifferential, ReadsMatchWhereverTheInputEndsOrBreaks) {
   for (int run = 0; run < kRuns; ++run) {
     const std::vector<Value> values = randomRun(random);
     std::string bytes = writeRun(false, values, 1 << 16, true, StreamSetup::Plain).bytes;
-    if (run % 3 == 0) bytes[random() % bytes.size()] ^= static_cast<char>(1 << (random() % 8));
+    if (run % 3 == 0)
+      bytes[static_cast<std::size_t>(random() % bytes.size())] ^=
+          static_cast<char>(1 << (random() % 8));
     std::vector<Value> targets;  // of the same kinds, holding something else before
     for (const Value& v : values)
       targets.push_back(randomValue(random, v.kind));
