@@ -21,27 +21,11 @@ constexpr int kRuns = 60;  // under the emulator, a fifth
 constexpr int kRuns = 300;
 #endif
 
-Value randomValue(std::mt19937_64& random, Kind kind) {
-  Value v;
-  v.kind = kind;
-  const std::uint64_t bits = random() >> (random() % 64);
-  v.ll = static_cast<long long>(bits) * (random() % 2 ? 1 : -1);
-  v.us = static_cast<unsigned short>(bits);
-  v.ui = static_cast<unsigned int>(bits);
-  v.ul = static_cast<std::uint32_t>(bits);
-  v.b = random() % 2 != 0;
-  v.uc = static_cast<unsigned char>(random());
-  const double specials[] = {0.0, -0.0, 1.5, 4.2375, 1e300, INFINITY, -INFINITY, NAN};
-  v.d = random() % 3 == 0 ? specials[random() % 8] : fromBits(random());
-  for (auto n = static_cast<std::size_t>(random() % 24); n > 0; --n) {
-    v.s.push_back(static_cast<char>(random() % 5 == 0 ? 0 : 'a' + random() % 26));
-    v.bytes.push_back(static_cast<unsigned char>(random()));
-  }
-  Uuid::Bytes uuid;
-  for (unsigned char& b : uuid)
-    b = static_cast<unsigned char>(random());
-  v.uuid.setUuid(Uuid(uuid));
-  return v;
+std::string kindsOf(const std::vector<Value>& values) {
+  std::string kinds = "kinds";
+  for (const Value& v : values)
+    kinds += " " + std::to_string(int(v.kind));
+  return kinds;
 }
 
 std::vector<Value> randomRun(std::mt19937_64& random) {
@@ -62,15 +46,8 @@ TEST(StreamRouteDifferential, WritesMatchWhereverTheBufferFails) {
           const auto s = static_cast<StreamSetup>(setup);
           ASSERT_EQ("", difference(writeRun(true, values, limit, buffered, s),
                                    writeRun(false, values, limit, buffered, s)))
-              << "kinds " <<
-              [&] {
-                std::string k;
-                for (auto& v : values)
-                  k += std::to_string(int(v.kind)) + " ";
-                return k;
-              }()
-              << "run " << run << ", room for " << limit << " bytes, buffered " << buffered
-              << ", setup " << setup;
+              << kindsOf(values) << ", run " << run << ", room for " << limit << " bytes, buffered "
+              << buffered << ", setup " << setup;
         }
       }
     }
@@ -93,15 +70,8 @@ TEST(StreamRouteDifferential, ReadsMatchWhereverTheInputEndsOrBreaks) {
         for (StreamSetup setup : {StreamSetup::Plain, StreamSetup::Exceptions, StreamSetup::Tied}) {
           ASSERT_EQ("", difference(readRun(true, targets, bytes.substr(0, cut), piece, setup),
                                    readRun(false, targets, bytes.substr(0, cut), piece, setup)))
-              << "kinds " <<
-              [&] {
-                std::string k;
-                for (auto& v : values)
-                  k += std::to_string(int(v.kind)) + " ";
-                return k;
-              }()
-              << hex(bytes) << " run " << run << ", " << cut << " of " << bytes.size()
-              << " bytes, pieces of " << piece << ", setup " << int(setup);
+              << kindsOf(values) << ", " << hex(bytes) << " run " << run << ", " << cut << " of "
+              << bytes.size() << " bytes, pieces of " << piece << ", setup " << int(setup);
         }
       }
     }

@@ -10,10 +10,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <ios>
 #include <memory>
 #include <new>
+#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -50,174 +50,180 @@ struct Value {
   }
 };
 
+// A value of `kind` with every member drawn: integers of every payload length, doubles of any
+// bit pattern or special, texts and blobs of up to 23 bytes (a fifth of the text's bytes zero).
+inline Value randomValue(std::mt19937_64& random, Kind kind) {
+  Value v;
+  v.kind = kind;
+  const std::uint64_t bits = random() >> (random() % 64);
+  v.ll = static_cast<long long>(bits) * (random() % 2 ? 1 : -1);
+  v.us = static_cast<unsigned short>(bits);
+  v.ui = static_cast<unsigned int>(bits);
+  v.ul = static_cast<std::uint32_t>(bits);
+  v.b = random() % 2 != 0;
+  v.uc = static_cast<unsigned char>(random());
+  const double specials[] = {0.0, -0.0, 1.5, 4.2375, 1e300, INFINITY, -INFINITY, NAN};
+  v.d = random() % 3 == 0 ? specials[random() % 8] : fromBits(random());
+  for (auto n = static_cast<std::size_t>(random() % 24); n > 0; --n) {
+    v.s.push_back(static_cast<char>(random() % 5 == 0 ? 0 : 'a' + random() % 26));
+    v.bytes.push_back(static_cast<unsigned char>(random()));
+  }
+  Uuid::Bytes uuid;
+  for (unsigned char& b : uuid)
+    b = static_cast<unsigned char>(random());
+  v.uuid.setUuid(Uuid(uuid));
+  return v;
+}
+
 namespace route {
 
 namespace helper = KavSerialize::ser_helper;
 
-template <class T>
-void writeInt(std::ostream& os, T value, const char* type, int line) {
-  std::uint64_t magnitude = static_cast<std::uint64_t>(value);
-  char header = 0;
-  if (std::is_signed<T>::value && static_cast<long long>(value) < 0) {
-    magnitude = 0 - magnitude;
-    header = static_cast<char>(0x80);
-  }
-  char payload[8];
-  unsigned count = 0;
-  do {
-    payload[count++] = static_cast<char>(magnitude & 0xFF);
-    magnitude >>= 8;
-  } while (magnitude != 0 && count < (sizeof(T) < 8 ? 4u : 8u));
-  header = static_cast<char>(header | static_cast<char>(count));
-  os.write(&header, 1);
-  os.write(payload, count);
-  if (os.fail()) helper::throwWriteFailure(type, line);
+// The integer kinds: the type's name, the lines of its write and read failures, the largest
+// payload count and the mask that takes the count from the header (a sign bit for long long).
+struct IntegerKind {
+  const char* type;
+  int writeLine, readLine;
+  unsigned largest, mask;
+};
+inline const IntegerKind& integerKind(Kind kind) {
+  static const IntegerKind kinds[] = {{"long long", 417, 425, 8, 0x0F},
+                                      {"unsigned short", 435, 443, 2, 0x8F},
+                                      {"unsigned int", 453, 461, 4, 0x8F},
+                                      {"unsigned long", 471, 479, 4, 0x8F}};
+  return kinds[static_cast<int>(kind)];
 }
 
-template <class T>
-T readInt(std::istream& is, unsigned largest, unsigned mask, const char* type, int line) {
+inline void writeInt(std::ostream& os, Kind kind, std::uint64_t magnitude, bool negative) {
+  const char header = static_cast<char>(negative ? 0x80 : 0);
+  char payload[9];
+  unsigned count = 0;
+  do {
+    payload[++count] = static_cast<char>(magnitude & 0xFF);
+    magnitude >>= 8;
+  } while (magnitude != 0 && count < (kind == Kind::LongLong ? 8u : 4u));
+  payload[0] = static_cast<char>(header | static_cast<char>(count));
+  os.write(payload, 1);
+  os.write(payload + 1, count);
+  if (os.fail()) helper::throwWriteFailure(integerKind(kind).type, integerKind(kind).writeLine);
+}
+
+inline std::uint64_t readInt(std::istream& is, Kind kind) {
+  const IntegerKind& k = integerKind(kind);
   char header = 0;
   is.read(&header, 1);
-  if (is.fail()) helper::throwReadFailure(type, line);
-  const unsigned count = static_cast<unsigned char>(header) & mask;
-  if (count > largest) helper::throwReadFailure(type, line);
+  if (is.fail()) helper::throwReadFailure(k.type, k.readLine);
+  const unsigned count = static_cast<unsigned char>(header) & k.mask;
+  if (count > k.largest) helper::throwReadFailure(k.type, k.readLine);
   unsigned char payload[8] = {};
   if (count > 0) {
     is.read(reinterpret_cast<char*>(payload), count);
-    if (is.fail()) helper::throwReadFailure(type, line);
+    if (is.fail()) helper::throwReadFailure(k.type, k.readLine);
   }
   std::uint64_t magnitude = 0;
   for (unsigned i = count; i > 0; --i)
     magnitude = magnitude << 8 | payload[i - 1];
-  if (mask == 0x0F && (header & 0x80) != 0) magnitude = 0 - magnitude;
-  return static_cast<T>(magnitude);
+  return k.mask == 0x0F && (header & 0x80) != 0 ? 0 - magnitude : magnitude;
+}
+
+// Zeroes `target`, then reads it.
+template <class T>
+void readInt(std::istream& is, Kind kind, T& target) {
+  target = 0;
+  target = static_cast<T>(readInt(is, kind));
+}
+
+[[noreturn]] inline void uuidFailure(int line, const char* what) {
+  throw ExceptionFactory(UuidEntryDO::kFile, line)
+      .createException<KavSerialize::SerializationException>(what, "UuidEntryDO");
 }
 
 inline void write(Archive& os, const Value& v) {
-  switch (v.kind) {
-    case Kind::LongLong:
-      return writeInt(os, v.ll, "long long", 417);
-    case Kind::UShort:
-      return writeInt(os, v.us, "unsigned short", 435);
-    case Kind::UInt:
-      return writeInt(os, v.ui, "unsigned int", 453);
-    case Kind::ULong:
-      return writeInt(os, v.ul, "unsigned long", 471);
-    case Kind::Bool:
-      os << (v.b ? '1' : '0');
-      if (os.fail()) helper::throwWriteFailure("bool", 723);
-      return;
-    case Kind::UChar:
-      os.write(reinterpret_cast<const char*>(&v.uc), 1);
-      if (os.fail()) helper::throwWriteFailure("unsigned char", 548);
-      return;
-    case Kind::Double:
-      streamRouteWrite(v.d, os);
-      if (os.fail()) helper::throwWriteFailure("double", 644);
-      return;
-    case Kind::String:
-      try {
-        writeInt(os, static_cast<unsigned long>(v.s.size()), "unsigned long", 471);
-      } catch (const KavSerialize::SerializationException& cause) {
-        helper::throwWriteFailure(cause, "std::string", 851);
-      }
-      os.write(v.s.data(), static_cast<std::streamsize>(v.s.size()));
-      if (os.fail()) helper::throwWriteFailure("std::string", 857);
-      return;
-    case Kind::Bytes:
-      writeInt(os, static_cast<unsigned long>(v.bytes.size()), "unsigned long", 471);
-      for (unsigned char c : v.bytes) {
-        os.write(reinterpret_cast<const char*>(&c), 1);
-        if (os.fail()) helper::throwWriteFailure("unsigned char", 548);
-      }
-      return;
-    default:
-      os.write(reinterpret_cast<const char*>(v.uuid.getUuid().bytes().data()), 16);
-      if (os.fail()) {
-        throw ExceptionFactory(UuidEntryDO::kFile, UuidEntryDO::kWriteLine)
-            .createException<KavSerialize::SerializationException>(
-                "Serializing of object %s failed", "UuidEntryDO");
-      }
+  const auto check = [&os](const char* type, int line) {
+    if (os.fail()) helper::throwWriteFailure(type, line);
+  };
+  const Kind k = v.kind;
+  const char* const uc = reinterpret_cast<const char*>(&v.uc);
+  const auto bits = static_cast<std::uint64_t>(v.ll);
+  if (k == Kind::LongLong) return writeInt(os, k, v.ll < 0 ? 0 - bits : bits, v.ll < 0);
+  if (k == Kind::UShort) return writeInt(os, k, v.us, false);
+  if (k == Kind::UInt) return writeInt(os, k, v.ui, false);
+  if (k == Kind::ULong) return writeInt(os, k, v.ul, false);
+  if (k == Kind::Bool) return (os << (v.b ? '1' : '0'), check("bool", 723));
+  if (k == Kind::UChar) return (os.write(uc, 1), check("unsigned char", 548));
+  if (k == Kind::Double) return (streamRouteWrite(v.d, os), check("double", 644));
+  if (k == Kind::String) {
+    try {
+      writeInt(os, Kind::ULong, v.s.size(), false);
+    } catch (const KavSerialize::SerializationException& cause) {
+      helper::throwWriteFailure(cause, "std::string", 851);
+    }
+    return (os.write(v.s.data(), static_cast<std::streamsize>(v.s.size())),
+            check("std::string", 857));
   }
+  if (k == Kind::Bytes) {
+    writeInt(os, Kind::ULong, v.bytes.size(), false);
+    for (unsigned char c : v.bytes)
+      os.write(reinterpret_cast<const char*>(&c), 1), check("unsigned char", 548);
+    return;
+  }
+  os.write(reinterpret_cast<const char*>(v.uuid.getUuid().bytes().data()), 16);
+  if (os.fail()) uuidFailure(UuidEntryDO::kWriteLine, "Serializing of object %s failed");
 }
 
 // Reads into `v`, whose kind says what to read and whose members hold what was there before.
 inline void read(Archive& is, Value& v) {
-  switch (v.kind) {
-    case Kind::LongLong:
-      v.ll = 0;
-      v.ll = readInt<long long>(is, 8, 0x0F, "long long", 425);
-      return;
-    case Kind::UShort:
-      v.us = 0;
-      v.us = readInt<unsigned short>(is, 2, 0x8F, "unsigned short", 443);
-      return;
-    case Kind::UInt:
-      v.ui = 0;
-      v.ui = readInt<unsigned int>(is, 4, 0x8F, "unsigned int", 461);
-      return;
-    case Kind::ULong:
-      v.ul = 0;
-      v.ul = readInt<unsigned long>(is, 4, 0x8F, "unsigned long", 479);
-      return;
-    case Kind::Bool: {
-      const int c = is.get();
-      if (c == std::char_traits<char>::eof()) helper::throwReadFailure("bool", 748);
-      if (c != '0' && c != '1') helper::throwReadFailure("bool", 743);
-      v.b = c == '1';
-      return;
+  const auto check = [&is](const char* type, int line) {
+    if (is.fail()) helper::throwReadFailure(type, line);
+  };
+  const Kind k = v.kind;
+  if (k == Kind::LongLong) return readInt(is, k, v.ll);
+  if (k == Kind::UShort) return readInt(is, k, v.us);
+  if (k == Kind::UInt) return readInt(is, k, v.ui);
+  if (k == Kind::ULong) return readInt(is, k, v.ul);
+  if (k == Kind::UChar)
+    return (is.read(reinterpret_cast<char*>(&v.uc), 1), check("unsigned char", 557));
+  if (k == Kind::Bool) {
+    const int c = is.get();
+    if (c == std::char_traits<char>::eof()) helper::throwReadFailure("bool", 748);
+    if (c != '0' && c != '1') helper::throwReadFailure("bool", 743);
+    v.b = c == '1';
+  } else if (k == Kind::Double) {
+    const int next = is.peek();
+    if (next == 'i' || next == 'n' || next == 'N') {
+      v.d = next == 'i' ? INFINITY : next == 'n' ? -INFINITY : fromBits(0x7FF8000000000000ull);
+      for (int i = next == 'n' ? 4 : 3; i > 0; --i)
+        is.get();
+    } else {
+      is >> v.d;
     }
-    case Kind::UChar:
-      is.read(reinterpret_cast<char*>(&v.uc), 1);
-      if (is.fail()) helper::throwReadFailure("unsigned char", 557);
-      return;
-    case Kind::Double: {
-      const int next = is.peek();
-      if (next == 'i' || next == 'n' || next == 'N') {
-        v.d = next == 'i' ? INFINITY : next == 'n' ? -INFINITY : fromBits(0x7FF8000000000000ull);
-        for (int i = next == 'n' ? 4 : 3; i > 0; --i)
-          is.get();
-      } else {
-        is >> v.d;
-      }
-      if (is.get() != ' ') helper::throwReadFailure("double", 652);
-      return;
-    }
-    case Kind::String:
+    if (is.get() != ' ') helper::throwReadFailure("double", 652);
+  } else if (k == Kind::String) {
+    try {
+      std::uint64_t length = 0;
       try {
-        unsigned long length = 0;
-        try {
-          length = readInt<unsigned long>(is, 4, 0x8F, "unsigned long", 479);
-        } catch (const KavSerialize::SerializationException& cause) {
-          helper::throwReadFailure(cause, "std::string", 873);
-        }
-        std::unique_ptr<char[]> buffer(new char[length + 1]);
-        buffer[length] = '\0';
-        is.read(buffer.get(), static_cast<std::streamsize>(length));
-        v.s = buffer.get();
-        if (is.fail()) helper::throwReadFailure("std::string", 882);
-      } catch (...) {
-        v.s.clear();
-        throw;
+        length = readInt(is, Kind::ULong);
+      } catch (const KavSerialize::SerializationException& cause) {
+        helper::throwReadFailure(cause, "std::string", 873);
       }
-      return;
-    case Kind::Bytes:
-      v.bytes.resize(readInt<unsigned long>(is, 4, 0x8F, "unsigned long", 479));
-      for (unsigned char& c : v.bytes) {
-        is.read(reinterpret_cast<char*>(&c), 1);
-        if (is.fail()) helper::throwReadFailure("unsigned char", 557);
-      }
-      return;
-    default: {
-      Uuid::Bytes bytes;
-      is.read(reinterpret_cast<char*>(bytes.data()), 16);
-      if (is.fail()) {
-        throw ExceptionFactory(UuidEntryDO::kFile, UuidEntryDO::kReadLine)
-            .createException<KavSerialize::SerializationException>(
-                "Deserializing of object %s failed", "UuidEntryDO");
-      }
-      v.uuid.setUuid(Uuid(bytes));
+      std::unique_ptr<char[]> buffer(new char[length + 1]);
+      buffer[length] = '\0';
+      is.read(buffer.get(), static_cast<std::streamsize>(length));
+      v.s = buffer.get();
+      check("std::string", 882);
+    } catch (...) {
+      v.s.clear();
+      throw;
     }
+  } else if (k == Kind::Bytes) {
+    v.bytes.resize(readInt(is, Kind::ULong));
+    for (unsigned char& c : v.bytes)
+      is.read(reinterpret_cast<char*>(&c), 1), check("unsigned char", 557);
+  } else {
+    Uuid::Bytes bytes;
+    is.read(reinterpret_cast<char*>(bytes.data()), 16);
+    if (is.fail()) uuidFailure(UuidEntryDO::kReadLine, "Deserializing of object %s failed");
+    v.uuid.setUuid(Uuid(bytes));
   }
 }
 
@@ -226,54 +232,36 @@ inline void read(Archive& is, Value& v) {
 namespace library {
 
 inline void write(Archive& os, const Value& v) {
-  switch (v.kind) {
-    case Kind::LongLong:
-      return KavSerialize::serialize(v.ll, os);
-    case Kind::UShort:
-      return KavSerialize::serialize(v.us, os);
-    case Kind::UInt:
-      return KavSerialize::serialize(v.ui, os);
-    case Kind::ULong:
-      return KavSerialize::serialize(v.ul, os);
-    case Kind::Bool:
-      return KavSerialize::serialize(v.b, os);
-    case Kind::UChar:
-      return KavSerialize::serialize(v.uc, os);
-    case Kind::Double:
-      return KavSerialize::serialize(v.d, os);
-    case Kind::String:
-      return KavSerialize::serialize(v.s, os);
-    case Kind::Bytes:
-      return KavSerialize::ser_helper::serialize_bytes(v.bytes, os);
-    default:
-      os << v.uuid;
-  }
+  using KavSerialize::serialize;
+  const Kind k = v.kind;
+  if (k == Kind::LongLong) return serialize(v.ll, os);
+  if (k == Kind::UShort) return serialize(v.us, os);
+  if (k == Kind::UInt) return serialize(v.ui, os);
+  if (k == Kind::ULong) return serialize(v.ul, os);
+  if (k == Kind::Bool) return serialize(v.b, os);
+  if (k == Kind::UChar) return serialize(v.uc, os);
+  if (k == Kind::Double) return serialize(v.d, os);
+  if (k == Kind::String) return serialize(v.s, os);
+  if (k == Kind::Bytes) return KavSerialize::ser_helper::serialize_bytes(v.bytes, os);
+  os << v.uuid;
 }
 
 inline void read(Archive& is, Value& v) {
-  switch (v.kind) {
-    case Kind::LongLong:
-      return KavSerialize::deserialize(v.ll, is);
-    case Kind::UShort:
-      return KavSerialize::deserialize(v.us, is);
-    case Kind::UInt:
-      return KavSerialize::deserialize(v.ui, is);
-    case Kind::ULong:
-      return KavSerialize::deserialize(v.ul, is);
-    case Kind::Bool:
-      return KavSerialize::deserialize(v.b, is);
-    case Kind::UChar:
-      return KavSerialize::deserialize(v.uc, is);
-    case Kind::Double:
-      return KavSerialize::deserialize(v.d, is);
-    case Kind::String:
-      return KavSerialize::deserialize(v.s, is);
-    case Kind::Bytes:
-      is >> v.bytes;
-      return;
-    default:
-      is >> v.uuid;
+  using KavSerialize::deserialize;
+  const Kind k = v.kind;
+  if (k == Kind::LongLong) return deserialize(v.ll, is);
+  if (k == Kind::UShort) return deserialize(v.us, is);
+  if (k == Kind::UInt) return deserialize(v.ui, is);
+  if (k == Kind::ULong) return deserialize(v.ul, is);
+  if (k == Kind::Bool) return deserialize(v.b, is);
+  if (k == Kind::UChar) return deserialize(v.uc, is);
+  if (k == Kind::Double) return deserialize(v.d, is);
+  if (k == Kind::String) return deserialize(v.s, is);
+  if (k == Kind::Bytes) {
+    is >> v.bytes;
+    return;
   }
+  is >> v.uuid;
 }
 
 }  // namespace library
@@ -364,6 +352,7 @@ inline std::string describe(const TesmiraException& e) {
   return out.str();
 }
 
+// Runs step(0), step(1), ... up to `size`, and records how far it got and how it ended.
 template <class Step>
 void runValues(RunOutcome& outcome, std::size_t size, Step&& step) {
   try {
