@@ -4,8 +4,6 @@
 
 #include <malloc.h>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -45,27 +43,6 @@ TEST(Uuid, TextFormsAndOrder) {
     EXPECT_EQ(next<previous, previous> next);
     previous = next;
   }
-}
-
-TEST(UuidEntryDO, ArchiveFormIsTheSixteenBytesInTextOrder) {
-  const UuidEntryDO entry(Uuid::fromString("00112233-4455-6677-8899-aabbccddeeff"));
-  Archive archive;
-  archive << entry;
-  EXPECT_EQ(bytes("00112233445566778899aabbccddeeff"), archive.str());
-  UuidEntryDO back;
-  archive >> back;
-  EXPECT_EQ(entry.getUuid(), back.getUuid());
-
-  Archive shortInput(archive.str().substr(0, 15));
-  expectThrows(
-      [&] { shortInput >> back; },
-      {"SerializationException", "Deserializing of object UuidEntryDO failed", "UuidEntryDO", 2});
-  EXPECT_EQ(entry.getUuid(), back.getUuid()) << "a failed read leaves the entry";
-  LimitedSink sink(10);
-  Archive failing(&sink);
-  expectThrows(
-      [&] { failing << entry; },
-      {"SerializationException", "Serializing of object UuidEntryDO failed", "UuidEntryDO", 1});
 }
 
 TEST(Archive, InMemoryFromBytesAndOverACallersBuffer) {
@@ -164,27 +141,12 @@ std::string uncompress(const std::vector<unsigned char>& data, int length) {
   return out;
 }
 
-// Runs the gzip tool on `gz` and returns what it unpacked.
-std::string gunzip(const std::vector<unsigned char>& gz) {
-  char path[] = "/tmp/dataobjects-gzip-XXXXXX";
-  if (mkstemp(path) < 0) return "(no temporary file)";
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(gz.data()), std::streamsize(gz.size()));
-  FILE* pipe = popen((std::string("gzip -dc < ") + path).c_str(), "r");
-  std::string unpacked;
-  char chunk[4096];
-  for (std::size_t n; pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-    unpacked.append(chunk, n);
-  EXPECT_EQ(0, pipe ? pclose(pipe) : -1);
-  std::remove(path);
-  return unpacked;
-}
-
-TEST(CompressionGZip, WritesGzipThatTheGzipToolReads) {
+// The kept zlib stream must give what a fresh zlib stream with the defaults gives (a gzip
+// file), call after call, and read it back.
+TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
   std::string large;
   for (int i = 0; i < 500; ++i)
     large += "sensor=" + std::to_string(i % 37) + ";";
-  // The kept stream must give what a fresh zlib stream with the defaults gives, call after call.
   const auto freshZlib = [](const std::string& text, int level) {
     z_stream z{};
     deflateInit2(&z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
@@ -200,7 +162,6 @@ TEST(CompressionGZip, WritesGzipThatTheGzipToolReads) {
   };
   for (const std::string& text : {large.substr(0, 1), large.substr(0, 200), large.substr(0, 383),
                                   large.substr(0, 512), large.substr(0, 513), large}) {
-    EXPECT_EQ(text, gunzip(compress(text))) << text.size() << " bytes";
     for (int level : {-1, 0, 1, 9, -1}) {
       EXPECT_EQ(freshZlib(text, level), compress(text, level)) << text.size() << " at " << level;
       EXPECT_EQ(text, uncompress(compress(text, level), int(text.size())));

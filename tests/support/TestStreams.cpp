@@ -37,20 +37,6 @@ std::string hex(const std::string& bytes) {
   return out;
 }
 
-LimitedSink::int_type LimitedSink::overflow(int_type c) {
-  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-  if (written_.size() >= limit_) return traits_type::eof();
-  written_.push_back(traits_type::to_char_type(c));
-  return c;
-}
-
-std::streamsize LimitedSink::xsputn(const char* s, std::streamsize n) {
-  std::streamsize done = 0;
-  while (done < n && written_.size() < limit_)
-    written_.push_back(s[done++]);
-  return done;
-}
-
 ExpectedFailure readFailure(const char* type, int line) {
   return {"SerializationException", std::string("Deserializing of object ") + type + " failed",
           kCodecFile, line};

@@ -1,5 +1,5 @@
-// Helpers shared by the tests: byte strings written as hex, a stream buffer that takes only a
-// fixed number of bytes, and checks of the exceptions the library throws.
+// Helpers shared by the tests: byte strings written as hex, archive forms, and checks of the
+// exceptions the library throws.
 #ifndef TESTS_SUPPORT_TESTSTREAMS_H
 #define TESTS_SUPPORT_TESTSTREAMS_H
 
@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
-#include <streambuf>
 #include <string>
 
+#include "platform/Archive.h"
 #include "platform/TesmiraException.h"
 
 namespace testing_support {
@@ -19,22 +19,6 @@ namespace testing_support {
 std::string bytes(const std::string& hex);
 // The bytes as upper-case hex pairs separated by blanks.
 std::string hex(const std::string& bytes);
-
-// An output buffer that accepts the first `limit` bytes and fails every byte after them, like
-// a full disk or a closed socket.
-class LimitedSink : public std::streambuf {
- public:
-  explicit LimitedSink(std::size_t limit) : limit_(limit) {}
-  const std::string& written() const { return written_; }
-
- protected:
-  int_type overflow(int_type c) override;
-  std::streamsize xsputn(const char* s, std::streamsize n) override;
-
- private:
-  std::size_t limit_;
-  std::string written_;
-};
 
 // What a thrown TesmiraException must carry. An empty cause name means no root cause.
 struct ExpectedFailure {
@@ -49,6 +33,14 @@ struct ExpectedFailure {
 constexpr const char kCodecFile[] = "../../../../libs/utilities/archive/Serialize";
 ExpectedFailure readFailure(const char* type, int line);
 ExpectedFailure writeFailure(const char* type, int line);
+
+// The archive form of `object`.
+template <class T>
+std::string archiveOf(const T& object) {
+  Archive archive;
+  archive << object;
+  return archive.str();
+}
 
 // Checks the name, reason, file and line of `e` (and of its root cause) against `expected`.
 void expectFailure(const TesmiraException& e, const ExpectedFailure& expected);

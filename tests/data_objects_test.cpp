@@ -1,0 +1,590 @@
+// Every data object class described once, as its fields in archive order, and what all of them
+// must do checked over random objects against that description: the archive form is the
+// fields' forms one after another (the codec's reference route, tests/support/StreamRoute.h, is
+// the oracle for the bytes, the exceptions and the fields a failed read has replaced, wherever
+// the buffer fails or the input ends), the text, copies and init(), key order and equality, and
+// isIdentical. What only one class has follows at the end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "dataobjects/AlarmDataDO.h"
+#include "dataobjects/AlarmLearningValuesDO.h"
+#include "dataobjects/CharacteristicValueDataDO.h"
+#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
+#include "dataobjects/JobDataDO.h"
+#include "dataobjects/MeasurementDataDO.h"
+#include "dataobjects/TrendDataDO.h"
+#include "dataobjects/detail/ObjectText.h"
+#include "tests/support/StreamRoute.h"
+#include "tests/support/TestStreams.h"
+
+namespace {
+
+using namespace testing_support;
+using Blob = std::vector<unsigned char>;
+
+#ifdef DATAOBJECTS_EMULATED_TARGET
+constexpr int kSwept = 2;  // objects swept at every byte, per class
+constexpr int kPairs = 600;
+#else
+constexpr int kSwept = 10;
+constexpr int kPairs = 3000;
+#endif
+
+// How a field takes part: a key part; a plain field; a details text (written as a text, read
+// as a blob); an external reference (in the archive, but not compared by isIdentical); a null
+// flag, and the nullable value after it (in the archive only while the flag is false).
+enum class Role { Key, Plain, Details, Reference, NullFlag, Nullable };
+
+template <class X>
+Value make(Kind kind, X Value::*member, const X& x) {
+  Value v;
+  v.kind = kind;
+  v.*member = x;
+  return v;
+}
+
+// A field's value as a Value, and back.
+struct Convert {
+  static Value of(long long x) { return make(Kind::LongLong, &Value::ll, x); }
+  static Value of(unsigned short x) { return make(Kind::UShort, &Value::us, x); }
+  static Value of(unsigned int x) { return make(Kind::UInt, &Value::ui, x); }
+  static Value of(double x) { return make(Kind::Double, &Value::d, x); }
+  static Value of(bool x) { return make(Kind::Bool, &Value::b, x); }
+  static Value of(const std::string& x) { return make(Kind::String, &Value::s, x); }
+  static Value of(const Blob& x) { return make(Kind::Bytes, &Value::bytes, x); }
+  static Value of(const UuidEntryDO& x) { return make(Kind::Uuid, &Value::uuid, x); }
+  static long long as(const Value& v, long long*) { return v.ll; }
+  static unsigned short as(const Value& v, unsigned short*) { return v.us; }
+  static unsigned int as(const Value& v, unsigned int*) { return v.ui; }
+  static double as(const Value& v, double*) { return v.d; }
+  static bool as(const Value& v, bool*) { return v.b; }
+  static const std::string& as(const Value& v, std::string*) { return v.s; }
+  static const Blob& as(const Value& v, Blob*) { return v.bytes; }
+  static const UuidEntryDO& as(const Value& v, UuidEntryDO*) { return v.uuid; }
+};
+
+template <class O>
+struct Field {
+  const char* name;
+  Role role;
+  Value (*get)(const O&);  // a nullable value is read with its flag cleared on a copy
+  void (*set)(O&, const Value&);
+};
+
+#define AS(getter) Convert::as(v, static_cast<std::decay_t<decltype(getter)>*>(nullptr))
+#define FIELD(Name, role)                                                                            \
+  Field<O> {                                                                                         \
+#Name, Role::role,                                                                               \
+        [](const O&                                                                                  \
+               o) { return Convert::of(o.get##Name()); },                                            \
+                                                       [](O & o,                                     \
+                                                          const Value&                               \
+                                                              v) { o.set##Name(AS(o.get##Name())); } \
+  }
+#define REFERENCE(Name)                                                         \
+  Field<O> {                                                                    \
+    "ExternalReference" #Name, Role::Reference,                                 \
+        [](const O& o) { return Convert::of(o.getExternalReference##Name()); }, \
+        [](O& o, const Value& v) { o.SetExternalReference##Name(v.ll); }        \
+  }
+#define NULLABLE(Name)                                                                     \
+  Field<O>{#Name "IsNull", Role::NullFlag,                                                 \
+           [](const O& o) { return Convert::of(o.get##Name##IsNull()); },                  \
+           [](O& o, const Value& v) { o.set##Name##IsNull(v.b); }},                        \
+      Field<O> {                                                                           \
+#Name, Role::Nullable,                                                                   \
+        [](const O& o) {                                                                     \
+          O open(o);                                                                         \
+          open.set##Name##IsNull(false);                                                     \
+          return Convert::of(open.get##Name());                                              \
+        },                                                                                   \
+        [](O& o, const Value& v) { o.set##Name(AS(o.get##Name())); } \
+  }
+
+template <class O>
+struct Model {
+  const char* prefix;  // of the texts
+  bool multiKey;
+  std::vector<Field<O>> fields;  // in archive order
+};
+
+Model<JobDataDO> modelOf(JobDataDO*) {
+  using O = JobDataDO;
+  return {"JobData",
+          false,
+          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain), FIELD(JobConfig, Plain)}};
+}
+Model<CharacteristicValueDataDO> modelOf(CharacteristicValueDataDO*) {
+  using O = CharacteristicValueDataDO;
+  return {"CharacteristicValueData",
+          false,
+          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain),
+           FIELD(CharacteristicValueConfig, Plain), FIELD(CharacteristicValueDataDetails, Details),
+           REFERENCE(CharacteristicValueDataDetails), FIELD(JobData, Plain), FIELD(Value, Plain),
+           FIELD(AlarmType, Plain), FIELD(SavedByAlarmStatusChange, Plain)}};
+}
+Model<MeasurementDataDO> modelOf(MeasurementDataDO*) {
+  using O = MeasurementDataDO;
+  return {"MeasurementData",
+          false,
+          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain),
+           FIELD(MeasurementConfig, Plain), FIELD(MeasurementDataDetails, Details),
+           REFERENCE(MeasurementDataDetails), FIELD(BinaryData, Plain), REFERENCE(BinaryData),
+           FIELD(JobData, Plain), FIELD(SavedByAlarmStatusChange, Plain)}};
+}
+Model<TrendDataDO> modelOf(TrendDataDO*) {
+  using O = TrendDataDO;
+  return {
+      "TrendData",
+      false,
+      {FIELD(CurrentUuid, Key), FIELD(CharacteristicValueConfig, Plain),
+       FIELD(CharacteristicValueConfigBaseUuid, Plain), FIELD(Closed, Plain),
+       FIELD(FirstTimeStamp, Plain), FIELD(LastTimeStamp, Plain), FIELD(TrendDataDetails, Plain),
+       FIELD(NumSamples, Plain), FIELD(Data, Plain), REFERENCE(Data)}};
+}
+Model<CharacteristicValueDataMeasurementDataMapDO> modelOf(
+    CharacteristicValueDataMeasurementDataMapDO*) {
+  using O = CharacteristicValueDataMeasurementDataMapDO;
+  return {"CharacteristicValueDataMeasurementDataMap",
+          false,
+          {FIELD(CharacteristicValueData, Key), FIELD(MeasurementData, Key)}};
+}
+Model<AlarmLearningValuesDO> modelOf(AlarmLearningValuesDO*) {
+  using O = AlarmLearningValuesDO;
+  return {"AlarmLearningValues",
+          true,
+          {FIELD(CharacteristicValueConfig, Key), FIELD(X, Key), FIELD(Y, Key),
+           FIELD(ValueCount, Plain), FIELD(LearningValues, Plain)}};
+}
+Model<AlarmDataDO> modelOf(AlarmDataDO*) {
+  using O = AlarmDataDO;
+  return {"AlarmData",
+          false,
+          {FIELD(CharacteristicValueConfig, Key), FIELD(LastMeasurementTime, Plain),
+           FIELD(CurrentValue, Plain), FIELD(MainAlarmCount, Plain), FIELD(PreAlarmCount, Plain),
+           FIELD(AlarmType, Plain), FIELD(LearningModeActive, Plain),
+           FIELD(IsTriggerValidator, Plain), NULLABLE(LearningModeActives),
+           FIELD(CurrentLowerPreAlarmLevel, Plain), FIELD(CurrentPreAlarmLevel, Plain),
+           FIELD(CurrentMainAlarmLevel, Plain), NULLABLE(CurrentAlarmMapIndex),
+           FIELD(Active, Plain), NULLABLE(LatestSavedTimeSignal), FIELD(AlarmStateSince, Plain)}};
+}
+
+template <class O>
+std::vector<Value> view(const Model<O>& m, const O& o) {
+  std::vector<Value> values;
+  for (const Field<O>& f : m.fields)
+    values.push_back(f.get(o));
+  return values;
+}
+
+// Equal as stored: doubles bit for bit, except that a NaN is a NaN.
+bool same(const Value& a, const Value& b) {
+  return a == b || (a.kind == Kind::Double && std::isnan(a.d) && std::isnan(b.d));
+}
+
+// A field's value for an object: texts without zero bytes (a text ends at its first), and
+// often one of a few doubles, so that drawn pairs meet 0.0 against -0.0 and NaN.
+Value fieldValue(std::mt19937_64& random, Kind kind) {
+  Value v = randomValue(random, kind);
+  for (char& c : v.s)
+    c = c == 0 ? 'z' : c;
+  const double few[] = {0.0, -0.0, 1.0, NAN};
+  if (random() % 2 == 0) v.d = few[random() % 4];
+  return v;
+}
+
+// Flags go last: the setter of a nullable value clears its flag.
+template <class O>
+void setField(const Model<O>& m, O& o, std::size_t i, std::mt19937_64& random) {
+  m.fields[i].set(o, fieldValue(random, m.fields[i].get(O()).kind));
+}
+template <class O>
+O randomObject(const Model<O>& m, std::mt19937_64& random) {
+  O o;
+  for (bool flags : {false, true})
+    for (std::size_t i = 0; i < m.fields.size(); ++i)
+      if ((m.fields[i].role == Role::NullFlag) == flags) setField(m, o, i, random);
+  return o;
+}
+
+// ---- the oracles ----------------------------------------------------------------------------
+
+// Whether field i is in the archive form, given the values before it.
+template <class O>
+bool present(const Model<O>& m, const std::vector<Value>& values, std::size_t i) {
+  return m.fields[i].role != Role::Nullable || !values[i - 1].b;
+}
+
+std::string failureOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const TesmiraException& e) {
+    return describe(e);
+  }
+  return "";
+}
+
+// The route writes the fields one after another.
+template <class O>
+void routeWrite(const Model<O>& m, const std::vector<Value>& values, Archive& archive) {
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (present(m, values, i)) route::write(archive, values[i]);
+}
+
+// The route reads the fields one after another into `values` (what the target held before);
+// returns the failure and sets `failed` to the field it happened in. A details text is read as
+// a blob and stays as it was when that fails.
+template <class O>
+std::string routeRead(const Model<O>& m, std::vector<Value>& values, Archive& archive,
+                      std::size_t& failed) {
+  for (failed = 0; failed < values.size(); ++failed) {
+    if (!present(m, values, failed)) continue;
+    const bool details = m.fields[failed].role == Role::Details;
+    Value read = values[failed];
+    if (details) read.kind = Kind::Bytes;
+    const std::string failure = failureOf([&] { route::read(archive, read); });
+    if (details && failure.empty())
+      read = Convert::of(std::string(read.bytes.begin(), read.bytes.end()));
+    if (!details || failure.empty()) values[failed] = read;
+    if (!failure.empty()) return failure;
+  }
+  return "";
+}
+
+// The text of a value as the objects render it.
+std::string text(const Value& v) {
+  std::ostringstream out;
+  if (v.kind == Kind::Uuid) out << v.uuid.ToString();
+  if (v.kind == Kind::LongLong) out << v.ll;
+  if (v.kind == Kind::UShort) out << v.us;
+  if (v.kind == Kind::UInt) out << v.ui;
+  if (v.kind == Kind::Bool) out << v.b;
+  if (v.kind == Kind::Double) out << v.d;
+  if (v.kind == Kind::String) out << v.s;
+  if (v.kind == Kind::Bytes) out << v.bytes.size() << "(Blob Length)";
+  return out.str();
+}
+
+// "<prefix>[<key parts>]=[(<name>=<value>) ... ]", with "null" for a null value and without
+// the references; the key's text alone is "<prefix>[<key parts>]".
+template <class O>
+std::string textOf(const Model<O>& m, const std::vector<Value>& values, bool keyOnly) {
+  std::string keys, rest;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const Role role = m.fields[i].role;
+    const std::string shown = present(m, values, i) ? text(values[i]) : "null";
+    if (role == Role::Key) keys += shown;
+    if (role != Role::Key && role != Role::Reference && role != Role::NullFlag)
+      rest += std::string("(") + m.fields[i].name + "=" + shown + ") ";
+  }
+  return m.prefix + ("[" + keys + "]") + (keyOnly ? "" : "=[" + rest + "]");
+}
+
+// isIdentical: every field but the references, doubles as IEEE values, and a nullable value
+// not when both are null.
+template <class O>
+bool identicalModel(const Model<O>& m, const std::vector<Value>& a, const std::vector<Value>& b) {
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const Role role = m.fields[i].role;
+    if (role == Role::Reference || (!present(m, a, i) && !present(m, b, i))) continue;
+    if (a[i].kind == Kind::Double ? !(a[i].d == b[i].d) : !(a[i] == b[i])) return false;
+  }
+  return true;
+}
+
+template <class O>
+bool keysEqual(const Model<O>& m, const std::vector<Value>& a, const std::vector<Value>& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (m.fields[i].role == Role::Key && !(a[i] == b[i])) return false;
+  return true;
+}
+
+template <class O>
+class DataObjects : public ::testing::Test {
+ protected:
+  const Model<O> m = modelOf(static_cast<O*>(nullptr));
+  std::mt19937_64 random{20261206};
+  std::vector<Value> keysOf(const O& o) {
+    std::vector<Value> keys = view(m, o);
+    keys.resize(static_cast<std::size_t>(std::count_if(
+        m.fields.begin(), m.fields.end(), [](const Field<O>& f) { return f.role == Role::Key; })));
+    return keys;
+  }
+};
+
+using Classes = ::testing::Types<JobDataDO, CharacteristicValueDataDO, MeasurementDataDO,
+                                 TrendDataDO, CharacteristicValueDataMeasurementDataMapDO,
+                                 AlarmLearningValuesDO, AlarmDataDO>;
+TYPED_TEST_SUITE(DataObjects, Classes);
+
+// The archive form is the fields' forms; a write into a buffer that fails at any byte, and a
+// read from input that ends at any byte or comes in pieces, fail as the route does, and the
+// failed read leaves the fields the route leaves (a double that failed is not compared).
+TYPED_TEST(DataObjects, ArchiveFormFailuresAndPartialReadsFollowTheRoute) {
+  const auto& m = this->m;
+  for (int n = 0; n < kSwept; ++n) {
+    const TypeParam object = randomObject(m, this->random), before = randomObject(m, this->random);
+    const std::vector<Value> values = view(m, object);
+    SCOPED_TRACE(object.ToString());
+    Archive all;
+    routeWrite(m, values, all);
+    const std::string wire = all.str();
+    ASSERT_EQ(hex(wire), hex(archiveOf(object)));
+    for (std::size_t limit = 0; limit <= wire.size(); ++limit) {
+      for (bool buffered : {true, false}) {
+        CappedSink librarySink(limit, buffered), routeSink(limit, buffered);
+        Archive library(&librarySink), reference(&routeSink);
+        ASSERT_EQ(failureOf([&] { routeWrite(m, values, reference); }),
+                  failureOf([&] { library << object; }))
+            << "room for " << limit;
+        ASSERT_EQ(routeSink.written(), librarySink.written());
+      }
+    }
+    for (std::size_t cut = 0; cut <= wire.size(); ++cut) {
+      for (std::size_t piece : {0u, 5u, 1u << 16}) {
+        SCOPED_TRACE("cut after " + std::to_string(cut) + ", pieces of " + std::to_string(piece));
+        PieceSource librarySource(wire.substr(0, cut), piece),
+            routeSource(wire.substr(0, cut), piece);
+        Archive library(&librarySource), reference(&routeSource);
+        TypeParam target(before);
+        std::vector<Value> expected = view(m, before);
+        std::size_t failed = 0;
+        ASSERT_EQ(routeRead(m, expected, reference, failed), failureOf([&] { library >> target; }));
+        const std::vector<Value> fields = view(m, target);
+        for (std::size_t i = 0; i < fields.size(); ++i)
+          EXPECT_TRUE((i == failed && fields[i].kind == Kind::Double) ||
+                      same(expected[i], fields[i]))
+              << m.fields[i].name;
+      }
+    }
+    // The key's form is the key fields' forms, the beginning of the object's.
+    const typename TypeParam::Id id = object.getDataObjectId();
+    const std::string key = archiveOf(id);
+    EXPECT_EQ(hex(wire.substr(0, key.size())), hex(key));
+    for (std::size_t limit = 0; limit <= key.size(); ++limit) {
+      CappedSink librarySink(limit, false), routeSink(limit, false);
+      Archive library(&librarySink), reference(&routeSink);
+      EXPECT_EQ(failureOf([&] { routeWrite(m, this->keysOf(object), reference); }),
+                failureOf([&] { library << id; }));
+      typename TypeParam::Id back;
+      std::vector<Value> keys = this->keysOf(before);
+      std::size_t failed = 0;
+      Archive cut(wire.substr(0, limit)), routeCut(wire.substr(0, limit));
+      EXPECT_EQ(routeRead(m, keys, routeCut, failed), failureOf([&] { cut >> back; }));
+      EXPECT_EQ(limit == key.size(), back == id);
+    }
+  }
+}
+
+TYPED_TEST(DataObjects, RoundTripCopiesAndInit) {
+  const auto& m = this->m;
+  TypeParam target = randomObject(m, this->random);
+  const TypeParam defaults;
+  EXPECT_EQ(m.multiKey, TypeParam::Id::IsMultiKeyId());
+  for (int n = 0; n < 200; ++n) {
+    TypeParam object = randomObject(m, this->random);
+    object.baseFlag1 = static_cast<unsigned char>(n);
+    object.baseFlag2 = 3;
+    object.externalReferenceLoader = nullptr;
+    if (n % 2) object.externalReferenceLoader = [](long long) { return Blob(); };
+    const std::vector<Value> values = view(m, object);
+    SCOPED_TRACE(object.ToString());
+    Archive archive;
+    archive << object;
+    archive >> target;
+    EXPECT_EQ(EOF, archive.peek());
+    TypeParam copied(object), assigned = randomObject(m, this->random),
+                              viaCopy = randomObject(m, this->random), reset(object);
+    assigned = object;
+    viaCopy.copy(object);
+    reset.init();
+    const std::vector<Value> initialised = view(m, reset), fresh = view(m, defaults);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      SCOPED_TRACE(m.fields[i].name);
+      for (const TypeParam* o : {&target, &copied, &assigned, &viaCopy})  // no null value read
+        EXPECT_TRUE((o == &target && !present(m, values, i)) ||
+                    same(values[i], m.fields[i].get(*o)));
+      const bool kept = values[i].kind == Kind::Uuid || values[i].kind == Kind::Bytes;
+      EXPECT_TRUE(same(kept ? values[i] : fresh[i], initialised[i])) << "init()";
+    }
+    for (const TypeParam* o : {&copied, &assigned, &viaCopy}) {
+      EXPECT_EQ(object.baseFlag1 * 256 + 3, o->baseFlag1 * 256 + o->baseFlag2);
+      EXPECT_EQ(object.externalReferenceLoader, o->externalReferenceLoader);
+    }
+    EXPECT_EQ(textOf(m, values, false), object.ToString());
+    EXPECT_EQ(textOf(m, values, true), object.getDataObjectId().ToString());
+  }
+}
+
+// Pairs that differ in a field or two, some of them only in a key, a reference, a double's
+// sign of zero or a value under a null flag: isIdentical, ==, != against the models.
+TYPED_TEST(DataObjects, IdentityAndEqualityFollowTheModels) {
+  const auto& m = this->m;
+  for (int n = 0; n < kPairs; ++n) {
+    const TypeParam a = randomObject(m, this->random);
+    TypeParam b = a;
+    b.baseFlag1 = 1;
+    for (auto k = this->random() % 3; k > 0; --k)
+      setField(m, b, static_cast<std::size_t>(this->random() % m.fields.size()), this->random);
+    const std::vector<Value> va = view(m, a), vb = view(m, b);
+    SCOPED_TRACE(a.ToString() + " against " + b.ToString());
+    ASSERT_EQ(identicalModel(m, va, vb), a.isIdentical(b));
+    ASSERT_EQ(identicalModel(m, va, vb), b.isIdentical(a));
+    ASSERT_EQ(keysEqual(m, va, vb), a == b && b == a && a.isEqual(b));
+    ASSERT_EQ(!keysEqual(m, va, vb), a != b);
+  }
+}
+
+// Keys made of parts that are each less than, equal to or greater than the other key's: < is
+// decided by the first part that differs; > holds as soon as any part is greater (so it is not
+// the converse of <); == needs every part equal.
+TYPED_TEST(DataObjects, KeysOrderByTheModel) {
+  const auto& m = this->m;
+  std::vector<std::size_t> parts;
+  for (std::size_t i = 0; i < m.fields.size(); ++i)
+    if (m.fields[i].role == Role::Key) parts.push_back(i);
+  const auto ranked = [&](TypeParam& o, std::size_t field, int rank) {
+    Value v = m.fields[field].get(o);
+    Uuid::Bytes bytes{};
+    bytes[0] = static_cast<unsigned char>(0x10 * (2 + rank));
+    bytes[15] = static_cast<unsigned char>(0xFF - rank);  // the first byte decides
+    v.uuid = UuidEntryDO(Uuid(bytes));
+    v.us = static_cast<unsigned short>(11 + rank);
+    m.fields[field].set(o, v);
+  };
+  std::vector<int> relation(parts.size(), -1);
+  for (bool done = false; !done;) {
+    TypeParam a = randomObject(m, this->random), b = randomObject(m, this->random);
+    int first = 0;
+    bool anyGreater = false, anyLess = false;
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      ranked(a, parts[p], relation[p]);
+      ranked(b, parts[p], 0);
+      first = first != 0 ? first : relation[p];
+      anyGreater |= relation[p] > 0;
+      anyLess |= relation[p] < 0;
+    }
+    SCOPED_TRACE(a.ToString() + " against " + b.ToString());
+    const typename TypeParam::Id ka = a.getDataObjectId(), kb = b.getDataObjectId();
+    EXPECT_EQ(first < 0, ka < kb);
+    EXPECT_EQ(first > 0, kb < ka);
+    EXPECT_EQ(anyGreater, ka > kb);
+    EXPECT_EQ(anyLess, kb > ka);
+    EXPECT_EQ(first == 0, ka == kb && ka.isEqual(kb) && a == b);
+    EXPECT_EQ(first != 0, ka != kb && a != b);
+    typename TypeParam::Id copied(ka), assigned;
+    assigned = kb;
+    EXPECT_TRUE(copied == ka && assigned == kb);
+    std::size_t i = 0;
+    while (i < parts.size() && relation[i] == 1)
+      relation[i++] = -1;
+    done = i == parts.size();
+    if (!done) ++relation[i];
+  }
+}
+
+// A nullable value's setter clears its flag; the flag's setter leaves the value, which is then
+// neither shown, nor written, nor compared.
+TYPED_TEST(DataObjects, NullFlagsHideTheValueUnderThem) {
+  const auto& m = this->m;
+  for (std::size_t i = 1; i < m.fields.size(); ++i) {
+    if (m.fields[i].role != Role::Nullable) continue;
+    SCOPED_TRACE(m.fields[i].name);
+    TypeParam o = randomObject(m, this->random);
+    const Value value = fieldValue(this->random, m.fields[i].get(o).kind);
+    m.fields[i - 1].set(o, Convert::of(true));
+    m.fields[i].set(o, value);
+    EXPECT_FALSE(m.fields[i - 1].get(o).b);
+    m.fields[i - 1].set(o, Convert::of(true));
+    EXPECT_EQ(text(value), text(m.fields[i].get(o)));
+    EXPECT_NE(std::string::npos, o.ToString().find(std::string(m.fields[i].name) + "=null)"));
+  }
+}
+
+// ---- what only one class has --------------------------------------------------------------
+
+TEST(AlarmDataDO, NullFieldsThrowOnReadAndTheConstructorKeepsTheirValues) {
+  const AlarmDataDO empty;
+  const auto nullAccess = [](const char* name, int line) {
+    return ExpectedFailure{"DataObjectException",
+                           std::string("Accessing element AlarmData.") + name + " with null value.",
+                           "AlarmDataDO", line};
+  };
+  expectThrows([&] { empty.getLearningModeActives(); }, nullAccess("LearningModeActives", 264));
+  expectThrows([&] { empty.getCurrentAlarmMapIndex(); }, nullAccess("CurrentAlarmMapIndex", 308));
+  expectThrows([&] { empty.getLatestSavedTimeSignal(); }, nullAccess("LatestSavedTimeSignal", 336));
+  const UuidEntryDO signal(Uuid::generate());
+  for (bool isNull : {false, true}) {
+    AlarmDataDO o(UuidEntryDO(), 1, 2.5, 3, 4, 5, true, false, "modes", isNull, 0.5, 1.5, 2.5, 7,
+                  isNull, true, signal, isNull, 9);
+    EXPECT_EQ(isNull, o.getLearningModeActivesIsNull() && o.getCurrentAlarmMapIndexIsNull() &&
+                          o.getLatestSavedTimeSignalIsNull());
+    o.setLearningModeActivesIsNull(false);
+    o.setCurrentAlarmMapIndexIsNull(false);
+    o.setLatestSavedTimeSignalIsNull(false);
+    EXPECT_EQ("modes", o.getLearningModeActives());
+    EXPECT_EQ(7, o.getCurrentAlarmMapIndex());
+    EXPECT_EQ(signal.getUuid(), o.getLatestSavedTimeSignal().getUuid());
+  }
+}
+
+// A nullable value whose conversion throws is replaced by its own error text and the rendering
+// goes on; any other DataObjectException replaces the whole text.
+TEST(AlarmDataDO, TextGuardsReplaceAFailedValueOrTheWholeText) {
+  using dataobjects_data::detail::ObjectText;
+  const auto fail = []() -> std::string {
+    throw ExceptionFactory("AlarmDataDO", 264).createException<DataObjectException>("x");
+  };
+  const auto render = [](const std::function<void(ObjectText&)>& fill) {
+    return ObjectText::objectText(fill, "AlarmData", UuidEntryDO());
+  };
+  EXPECT_EQ("AlarmData[" + UuidEntryDO().ToString() + "]=[(A=Error converting A) (B=1) ]",
+            render([&](ObjectText& text) {
+              text.nullableField("(A=", false, fail, "Error converting A").field("(B=", 1);
+            }));
+  EXPECT_EQ("Error converting object to string", render([&](ObjectText&) { fail(); }));
+  EXPECT_THROW(render([](ObjectText&) { throw std::runtime_error("other"); }), std::runtime_error);
+}
+
+TEST(AlarmLearningValuesDO, KeysWithTheSameTextAreStillDifferent) {
+  const UuidEntryDO cell(Uuid::generate());
+  const AlarmLearningValuesDO::Id a(cell, 1, 23), b(cell, 12, 3);
+  EXPECT_EQ(a.ToString(), b.ToString()) << "the key parts run together";
+  EXPECT_TRUE(a != b);
+}
+
+TEST(TrendDataDO, OptionsCacheLivesUntilTheTextIsSetClearedOrCopiedOver) {
+  TrendDataDO object, other;
+  object.setTrendDataDetails("interval=60");
+  const Options* first = &object.getTrendDataDetailsOptions();
+  EXPECT_EQ(60, first->getInt("interval"));
+  EXPECT_EQ(first, &object.getTrendDataDetailsOptions());
+  other.setTrendDataDetails("interval=10");
+  Archive archive;
+  archive << other;
+  archive >> object;
+  EXPECT_EQ(60, object.getTrendDataDetailsOptions().getInt("interval"))
+      << "reading replaces the text but keeps the options parsed from the old one";
+  object.clearTrendDataDetailsOptions();
+  EXPECT_EQ(10, object.getTrendDataDetailsOptions().getInt("interval"));
+  const TrendDataDO copy(object);
+  EXPECT_NE(&copy.getTrendDataDetailsOptions(), &object.getTrendDataDetailsOptions());
+  other.setTrendDataDetails("interval=20");
+  other.getTrendDataDetailsOptions();
+  other = object;
+  EXPECT_EQ(10, other.getTrendDataDetailsOptions().getInt("interval")) << "assignment drops";
+  object.setTrendDataDetails("interval=5");
+  EXPECT_EQ(5, object.getTrendDataDetailsOptions().getInt("interval"));
+}
+
+}  // namespace
