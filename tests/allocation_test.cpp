@@ -24,6 +24,7 @@
 #include "dataobjects/TrendDataDO.h"
 #include "libs/utilities/archive/Serialize"
 #include "tests/support/DetailsAccess.h"
+#include "tests/support/StreamRoute.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -67,69 +68,25 @@ void operator delete[](void* memory, std::size_t) noexcept {
 
 namespace {
 
-struct Values {
-  std::vector<long long> integers;
-  std::vector<double> doubles;
-};
-
-Values sample() {
-  std::mt19937_64 random(3);
-  Values v;
-  for (int i = 0; i < 2000; ++i) {
-    v.integers.push_back(static_cast<long long>(random() >> (random() % 64)) * (i % 2 ? 1 : -1));
-    v.doubles.push_back(
-        std::ldexp(static_cast<double>(random() % 1000000) - 500000.0, i % 200 - 100));
-  }
-  v.doubles.insert(v.doubles.end(), {INFINITY, -INFINITY, std::nan(""), -0.0, 0.1, 1e300,
-                                     std::numeric_limits<double>::denorm_min()});
-  return v;
-}
-
-void writeAll(const Values& v, Archive& archive) {
-  for (long long n : v.integers) {
-    KavSerialize::serialize(n, archive);
-    KavSerialize::serialize(static_cast<unsigned short>(n), archive);
-    KavSerialize::serialize(static_cast<unsigned int>(n), archive);
-    KavSerialize::serialize(static_cast<unsigned long>(static_cast<unsigned int>(n)), archive);
-    KavSerialize::serialize(n % 2 == 0, archive);
-    KavSerialize::serialize(static_cast<unsigned char>(n), archive);
-  }
-  for (double d : v.doubles)
-    KavSerialize::serialize(d, archive);
-}
-
-void readAll(const Values& v, Archive& archive) {
-  long long n;
-  unsigned short s;
-  unsigned int u;
-  unsigned long l;
-  bool b;
-  unsigned char c;
-  double d;
-  for (std::size_t i = 0; i < v.integers.size(); ++i) {
-    KavSerialize::deserialize(n, archive);
-    KavSerialize::deserialize(s, archive);
-    KavSerialize::deserialize(u, archive);
-    KavSerialize::deserialize(l, archive);
-    KavSerialize::deserialize(b, archive);
-    KavSerialize::deserialize(c, archive);
-  }
-  for (std::size_t i = 0; i < v.doubles.size(); ++i)
-    KavSerialize::deserialize(d, archive);
-}
-
+// Integers, bools, bytes and doubles of every size and special written into an archive whose
+// buffer has grown for them, then read back.
 TEST(Allocation, PrimitivesOtherThanTextsAllocateNothing) {
-  const Values values = sample();
+  std::mt19937_64 random(3);
+  std::vector<testing_support::Value> values;
+  for (int i = 0; i < 14000; ++i)  // the kinds long long to double
+    values.push_back(
+        testing_support::randomValue(random, static_cast<testing_support::Kind>(i % 7)));
   Archive archive;
-  writeAll(values, archive);  // grows the archive's buffer once
+  for (const testing_support::Value& v : values)
+    testing_support::library::write(archive, v);  // grows the archive's buffer once
   archive.seekp(0);
-  const long beforeWriting = allocations;
-  writeAll(values, archive);
-  EXPECT_EQ(beforeWriting, allocations.load()) << "allocations while writing";
-
-  const long beforeReading = allocations;
-  readAll(values, archive);
-  EXPECT_EQ(beforeReading, allocations.load()) << "allocations while reading";
+  const long before = allocations;
+  for (const testing_support::Value& v : values)
+    testing_support::library::write(archive, v);
+  EXPECT_EQ(before, allocations.load()) << "allocations while writing";
+  for (testing_support::Value& v : values)
+    testing_support::library::read(archive, v);
+  EXPECT_EQ(before, allocations.load()) << "allocations while reading";
   EXPECT_EQ(EOF, archive.peek());
 }
 

@@ -52,6 +52,8 @@ Description describe(const fs::path& path) {
   return description;
 }
 
+// Decodes the golden bytes, which must all belong to the object, and checks the text of the
+// decoded and of the expected object and that both encode to the same bytes again.
 template <class T>
 void expectGolden(const Description& golden, const T& expected) {
   Archive input(golden.bytes);
@@ -60,14 +62,9 @@ void expectGolden(const Description& golden, const T& expected) {
   EXPECT_EQ(EOF, input.peek()) << "every byte belongs to the object";
   EXPECT_EQ(golden.text, decoded.ToString());
   EXPECT_EQ(golden.text, expected.ToString());
-  EXPECT_EQ(0u, golden.text.rfind(decoded.getDataObjectId().ToString() + "=[", 0))
-      << "the text begins with the key's";
   EXPECT_EQ(expected.ToString().find("nan") == std::string::npos, decoded.isIdentical(expected));
-  Archive again, fromExpected;
-  again << decoded;
-  fromExpected << expected;
-  EXPECT_EQ(hex(golden.bytes), hex(again.str())) << "re-encoded";
-  EXPECT_EQ(hex(golden.bytes), hex(fromExpected.str())) << "encoded from the expected object";
+  EXPECT_EQ(hex(golden.bytes), hex(testing_support::archiveOf(decoded))) << "re-encoded";
+  EXPECT_EQ(hex(golden.bytes), hex(testing_support::archiveOf(expected))) << "from the expected";
 }
 
 UuidEntryDO entry(const char* text) {
@@ -77,65 +74,59 @@ const UuidEntryDO kA = entry("11111111-2222-4333-8444-555555555555");
 const UuidEntryDO kB = entry("22222222-0000-4000-8000-000000000002");
 const UuidEntryDO kC = entry("33333333-0000-4000-8000-000000000003");
 using Blob = std::vector<unsigned char>;
-
-std::map<std::string, std::function<void(const Description&)>> goldenExpectations() {
-  std::map<std::string, std::function<void(const Description&)>> all;
-  auto add = [&all](const char* name, auto makeExpected) {
-    all[name] = [makeExpected](const Description& golden) { expectGolden(golden, makeExpected()); };
-  };
-  add("JobDataDO-default", [] { return JobDataDO(); });
-  add("JobDataDO-full", [] {
-    return JobDataDO(entry("00112233-4455-6677-8899-aabbccddeeff"), -1733400000000LL,
-                     entry("ffeeddcc-bbaa-9988-7766-554433221100"));
-  });
-  add("CharacteristicValueDataDO-default", [] { return CharacteristicValueDataDO(); });
-  add("CharacteristicValueDataDO-full", [] {
-    CharacteristicValueDataDO o(kA, 1733400000000LL, kB, "unit=mm;axis=x", kC, 0.1, 513, true);
-    o.SetExternalReferenceCharacteristicValueDataDetails(4711);
-    return o;
-  });
-  add("CharacteristicValueDataDO-edges", [] {
-    return CharacteristicValueDataDO(entry("ffffffff-ffff-ffff-ffff-ffffffffffff"),
-                                     std::numeric_limits<long long>::min(), UuidEntryDO(), "",
-                                     UuidEntryDO(), std::nan(""), 65535, false);
-  });
-  add("MeasurementDataDO-default", [] { return MeasurementDataDO(); });
-  add("MeasurementDataDO-full", [] {
-    MeasurementDataDO o(kA, 1733400000000LL, kB, "rate=25600",
-                        Blob{0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF, 0x10, 0x20}, kC, true);
-    o.SetExternalReferenceBinaryData(std::numeric_limits<long long>::max());
-    return o;
-  });
-  add("TrendDataDO-default", [] { return TrendDataDO(); });
-  add("TrendDataDO-full", [] {
-    TrendDataDO o(kA, kB, kC, true, -100, 200, "interval=60", 70000, Blob{1, 2, 3});
-    o.SetExternalReferenceData(0);
-    return o;
-  });
-  add("AlarmDataDO-default", [] { return AlarmDataDO(); });
-  add("AlarmDataDO-index5", [] {
-    AlarmDataDO o;
-    o.setCurrentAlarmMapIndex(5);
-    return o;
-  });
-  add("AlarmDataDO-full", [] {
-    const double inf = std::numeric_limits<double>::infinity();
-    return AlarmDataDO(kA, 1733400000000LL, inf, 3, 300, 65535, true, false, "X=3;Y=5", false, -inf,
-                       -0.0, 1e-5, 12, false, true, kC, false, -1);
-  });
-  add("AlarmLearningValuesDO-default", [] { return AlarmLearningValuesDO(); });
-  add("AlarmLearningValuesDO-full", [] {
-    return AlarmLearningValuesDO(kA, 1, 2, 3, Blob{0xAB, 0xCD});
-  });
-  add("CharacteristicValueDataMeasurementDataMapDO-default",
-      [] { return CharacteristicValueDataMeasurementDataMapDO(); });
-  add("CharacteristicValueDataMeasurementDataMapDO-full",
-      [] { return CharacteristicValueDataMeasurementDataMapDO(kA, kB); });
-  return all;
+template <class T, class Change>
+T changed(T object, Change&& change) {
+  change(object);
+  return object;
 }
 
+// Each golden archive's name and the object it holds, built through the constructors.
+#define GOLDEN(name, ...)                                            \
+  {                                                                  \
+    name, [](const Description& g) { expectGolden(g, __VA_ARGS__); } \
+  }
+const std::map<std::string, std::function<void(const Description&)>> kGolden = {
+    GOLDEN("JobDataDO-default", JobDataDO()),
+    GOLDEN("JobDataDO-full",
+           JobDataDO(entry("00112233-4455-6677-8899-aabbccddeeff"), -1733400000000LL,
+                     entry("ffeeddcc-bbaa-9988-7766-554433221100"))),
+    GOLDEN("CharacteristicValueDataDO-default", CharacteristicValueDataDO()),
+    GOLDEN("CharacteristicValueDataDO-full",
+           changed(CharacteristicValueDataDO(kA, 1733400000000LL, kB, "unit=mm;axis=x", kC, 0.1,
+                                             513, true),
+                   [](auto& o) { o.SetExternalReferenceCharacteristicValueDataDetails(4711); })),
+    GOLDEN("CharacteristicValueDataDO-edges",
+           CharacteristicValueDataDO(entry("ffffffff-ffff-ffff-ffff-ffffffffffff"),
+                                     std::numeric_limits<long long>::min(), UuidEntryDO(), "",
+                                     UuidEntryDO(), std::nan(""), 65535, false)),
+    GOLDEN("MeasurementDataDO-default", MeasurementDataDO()),
+    GOLDEN(
+        "MeasurementDataDO-full",
+        changed(MeasurementDataDO(kA, 1733400000000LL, kB, "rate=25600",
+                                  Blob{0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF, 0x10, 0x20}, kC, true),
+                [](auto& o) {
+                  o.SetExternalReferenceBinaryData(std::numeric_limits<long long>::max());
+                })),
+    GOLDEN("TrendDataDO-default", TrendDataDO()),
+    GOLDEN("TrendDataDO-full",
+           changed(TrendDataDO(kA, kB, kC, true, -100, 200, "interval=60", 70000, Blob{1, 2, 3}),
+                   [](auto& o) { o.SetExternalReferenceData(0); })),
+    GOLDEN("AlarmDataDO-default", AlarmDataDO()),
+    GOLDEN("AlarmDataDO-index5",
+           changed(AlarmDataDO(), [](auto& o) { o.setCurrentAlarmMapIndex(5); })),
+    GOLDEN("AlarmDataDO-full",
+           AlarmDataDO(kA, 1733400000000LL, HUGE_VAL, 3, 300, 65535, true, false, "X=3;Y=5", false,
+                       -HUGE_VAL, -0.0, 1e-5, 12, false, true, kC, false, -1)),
+    GOLDEN("AlarmLearningValuesDO-default", AlarmLearningValuesDO()),
+    GOLDEN("AlarmLearningValuesDO-full", AlarmLearningValuesDO(kA, 1, 2, 3, Blob{0xAB, 0xCD})),
+    GOLDEN("CharacteristicValueDataMeasurementDataMapDO-default",
+           CharacteristicValueDataMeasurementDataMapDO()),
+    GOLDEN("CharacteristicValueDataMeasurementDataMapDO-full",
+           CharacteristicValueDataMeasurementDataMapDO(kA, kB)),
+};
+
 TEST(GoldenArchives, EveryFileDecodesToItsObjectAndReencodesByteForByte) {
-  const auto expectations = goldenExpectations();
+  const auto& expectations = kGolden;
   std::size_t checked = 0;
   for (const auto& file : fs::directory_iterator(kDataDir)) {
     if (file.path().extension() != ".bin") continue;

@@ -3,7 +3,6 @@
 #ifndef TESTS_SUPPORT_DETAILSACCESS_H
 #define TESTS_SUPPORT_DETAILSACCESS_H
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,54 +11,29 @@
 
 namespace testing_support {
 
-struct CharacteristicValueAccess {
-  using Object = CharacteristicValueDataDO;
-  static Object withText(const std::string& t) {
-    return Object(UuidEntryDO(), 1, UuidEntryDO(), t, UuidEntryDO(), 0.5, 2, true);
+// `line`: where a failed decompression is thrown. `construct`: the full constructor with the
+// details text t, after the CurrentUuid, a time stamp and a configuration.
+#define DATAOBJECTS_DETAILS_ACCESS(Access, Class, Name, line, construct)                           \
+  struct Access {                                                                                  \
+    using Object = Class;                                                                          \
+    using Bytes = std::vector<unsigned char>;                                                      \
+    static constexpr const char* kFile = #Class;                                                   \
+    static constexpr int kLine = line;                                                             \
+    static Object withText(const std::string& t) { return construct; }                             \
+    static std::string text(const Object& o) { return o.get##Name##Details(); }                    \
+    static void setText(Object& o, const std::string& t) { o.set##Name##Details(t); }              \
+    static Bytes& stored(Object& o) { return o.getCompressed##Name##Details(); }                   \
+    static void setStored(Object& o, const Bytes& b) { o.setCompressed##Name##Details(b); }        \
+    static void setReference(Object& o, long long r) { o.SetExternalReference##Name##Details(r); } \
+    static const Options& options(const Object& o) { return o.get##Name##DetailsOptions(); }       \
+    static void clearOptions(const Object& o) { o.clear##Name##DetailsOptions(); }                 \
   }
-  static constexpr const char* kFile = "CharacteristicValueDataDO";
-  static constexpr int kLine = 221;
-  static std::string text(const Object& o) { return o.getCharacteristicValueDataDetails(); }
-  static void setText(Object& o, const std::string& t) { o.setCharacteristicValueDataDetails(t); }
-  static std::vector<unsigned char>& stored(Object& o) {
-    return o.getCompressedCharacteristicValueDataDetails();
-  }
-  static void setStored(Object& o, const std::vector<unsigned char>& b) {
-    o.setCompressedCharacteristicValueDataDetails(b);
-  }
-  static void setReference(Object& o, long long r) {
-    o.SetExternalReferenceCharacteristicValueDataDetails(r);
-  }
-  static const Options& options(const Object& o) {
-    return o.getCharacteristicValueDataDetailsOptions();
-  }
-  static void clearOptions(const Object& o) { o.clearCharacteristicValueDataDetailsOptions(); }
-  // The bytes written before the details slot: CurrentUuid, time stamp 0, configuration.
-  static constexpr std::size_t kBytesBeforeDetails = 16 + 2 + 16;
-};
 
-struct MeasurementAccess {
-  using Object = MeasurementDataDO;
-  static Object withText(const std::string& t) {
-    return Object(UuidEntryDO(), 1, UuidEntryDO(), t, {}, UuidEntryDO(), true);
-  }
-  static constexpr const char* kFile = "MeasurementDataDO";
-  static constexpr int kLine = 219;
-  static std::string text(const Object& o) { return o.getMeasurementDataDetails(); }
-  static void setText(Object& o, const std::string& t) { o.setMeasurementDataDetails(t); }
-  static std::vector<unsigned char>& stored(Object& o) {
-    return o.getCompressedMeasurementDataDetails();
-  }
-  static void setStored(Object& o, const std::vector<unsigned char>& b) {
-    o.setCompressedMeasurementDataDetails(b);
-  }
-  static void setReference(Object& o, long long r) {
-    o.SetExternalReferenceMeasurementDataDetails(r);
-  }
-  static const Options& options(const Object& o) { return o.getMeasurementDataDetailsOptions(); }
-  static void clearOptions(const Object& o) { o.clearMeasurementDataDetailsOptions(); }
-  static constexpr std::size_t kBytesBeforeDetails = 16 + 2 + 16;
-};
+DATAOBJECTS_DETAILS_ACCESS(CharacteristicValueAccess, CharacteristicValueDataDO,
+                           CharacteristicValueData, 221,
+                           Object(UuidEntryDO(), 1, UuidEntryDO(), t, UuidEntryDO(), 0.5, 2, true));
+DATAOBJECTS_DETAILS_ACCESS(MeasurementAccess, MeasurementDataDO, MeasurementData, 219,
+                           Object(UuidEntryDO(), 1, UuidEntryDO(), t, {}, UuidEntryDO(), true));
 
 }  // namespace testing_support
 
