@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -24,6 +26,8 @@
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"
 #include "dataobjects/detail/ObjectText.h"
+#include "platform/CompressionGZip.h"
+#include "tests/support/DetailsAccess.h"
 #include "tests/support/StreamRoute.h"
 #include "tests/support/TestStreams.h"
 
@@ -45,13 +49,7 @@ constexpr int kPairs = 3000;
 // flag, and the nullable value after it (in the archive only while the flag is false).
 enum class Role { Key, Plain, Details, Reference, NullFlag, Nullable };
 
-template <class X>
-Value make(Kind kind, X Value::*member, const X& x) {
-  Value v;
-  v.kind = kind;
-  v.*member = x;
-  return v;
-}
+constexpr auto make = [](auto... arguments) { return Value::of(arguments...); };
 
 // A field's value as a Value, and back.
 struct Convert {
@@ -81,103 +79,123 @@ struct Field {
   void (*set)(O&, const Value&);
 };
 
+// Takes a getter and a setter by address with the exact types the API declares.
+template <class Out, class In, class O>
+void declared(Out (O::*)() const, void (O::*)(In)) {}
+
+// clang-format off
 #define AS(getter) Convert::as(v, static_cast<std::decay_t<decltype(getter)>*>(nullptr))
-#define FIELD(Name, role)                                                                            \
-  Field<O> {                                                                                         \
-#Name, Role::role,                                                                               \
-        [](const O&                                                                                  \
-               o) { return Convert::of(o.get##Name()); },                                            \
-                                                       [](O & o,                                     \
-                                                          const Value&                               \
-                                                              v) { o.set##Name(AS(o.get##Name())); } \
-  }
-#define REFERENCE(Name)                                                         \
-  Field<O> {                                                                    \
-    "ExternalReference" #Name, Role::Reference,                                 \
-        [](const O& o) { return Convert::of(o.getExternalReference##Name()); }, \
-        [](O& o, const Value& v) { o.SetExternalReference##Name(v.ll); }        \
-  }
-#define NULLABLE(Name)                                                                     \
-  Field<O>{#Name "IsNull", Role::NullFlag,                                                 \
-           [](const O& o) { return Convert::of(o.get##Name##IsNull()); },                  \
-           [](O& o, const Value& v) { o.set##Name##IsNull(v.b); }},                        \
-      Field<O> {                                                                           \
-#Name, Role::Nullable,                                                                   \
-        [](const O& o) {                                                                     \
-          O open(o);                                                                         \
-          open.set##Name##IsNull(false);                                                     \
-          return Convert::of(open.get##Name());                                              \
-        },                                                                                   \
-        [](O& o, const Value& v) { o.set##Name(AS(o.get##Name())); } \
-  }
+// A field whose getter returns `Out` (T is its type), or a const reference.
+#define FIELD_OUT(Name, role, Out) Field<O>{#Name, Role::role,                               \
+    [](const O& o) {                                                                        \
+      using T = std::decay_t<decltype(o.get##Name())>;                                      \
+      declared<Out, const T&>(&O::get##Name, &O::set##Name);                                \
+      return Convert::of(o.get##Name()); },                                                 \
+    [](O& o, const Value& v) { o.set##Name(AS(o.get##Name())); }}
+#define FIELD(Name, role) FIELD_OUT(Name, role, const T&)
+#define REFERENCE(Name) Field<O>{"ExternalReference" #Name, Role::Reference,                   \
+    [](const O& o) {                                                                        \
+      declared<long long, long long>(&O::getExternalReference##Name,                        \
+                                     &O::SetExternalReference##Name);                       \
+      return Convert::of(o.getExternalReference##Name()); },                                \
+    [](O& o, const Value& v) { o.SetExternalReference##Name(v.ll); }}
+#define NULLABLE(Name) Field<O>{#Name "IsNull", Role::NullFlag,                                \
+    [](const O& o) {                                                                        \
+      declared<bool, bool>(&O::get##Name##IsNull, &O::set##Name##IsNull);                   \
+      return Convert::of(o.get##Name##IsNull()); },                                         \
+    [](O& o, const Value& v) { o.set##Name##IsNull(v.b); }},                                \
+  Field<O>{#Name, Role::Nullable,                                                           \
+    [](const O& o) {                                                                        \
+      using T = std::decay_t<decltype(o.get##Name())>;                                      \
+      declared<const T&, const T&>(&O::get##Name, &O::set##Name);                           \
+      O open(o);                                                                            \
+      open.set##Name##IsNull(false);                                                        \
+      return Convert::of(open.get##Name()); },                                              \
+    [](O& o, const Value& v) { o.set##Name(AS(o.get##Name())); }}
 
 template <class O>
 struct Model {
-  const char* prefix;  // of the texts
+  const char* prefix;  // of the texts and the golden archives' names
   bool multiKey;
   std::vector<Field<O>> fields;  // in archive order
+  // The constructor with values, given the fields' values (the references it does not take).
+  O (*construct)(const std::vector<Value>&);
 };
+using V = std::vector<Value>;
 
 Model<JobDataDO> modelOf(JobDataDO*) {
   using O = JobDataDO;
-  return {"JobData",
-          false,
-          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain), FIELD(JobConfig, Plain)}};
+  return {"JobData", false,
+          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain), FIELD(JobConfig, Plain)},
+          [](const V& v) { return O(v[0].uuid, v[1].ll, v[2].uuid); }};
 }
 Model<CharacteristicValueDataDO> modelOf(CharacteristicValueDataDO*) {
   using O = CharacteristicValueDataDO;
-  return {"CharacteristicValueData",
-          false,
+  return {"CharacteristicValueData", false,
           {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain),
-           FIELD(CharacteristicValueConfig, Plain), FIELD(CharacteristicValueDataDetails, Details),
+           FIELD(CharacteristicValueConfig, Plain),
+           FIELD_OUT(CharacteristicValueDataDetails, Details, T),
            REFERENCE(CharacteristicValueDataDetails), FIELD(JobData, Plain), FIELD(Value, Plain),
-           FIELD(AlarmType, Plain), FIELD(SavedByAlarmStatusChange, Plain)}};
+           FIELD(AlarmType, Plain), FIELD(SavedByAlarmStatusChange, Plain)},
+          [](const V& v) {
+            return O(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].uuid, v[6].d, v[7].us, v[8].b);
+          }};
 }
 Model<MeasurementDataDO> modelOf(MeasurementDataDO*) {
   using O = MeasurementDataDO;
-  return {"MeasurementData",
-          false,
+  return {"MeasurementData", false,
           {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain),
-           FIELD(MeasurementConfig, Plain), FIELD(MeasurementDataDetails, Details),
+           FIELD(MeasurementConfig, Plain), FIELD_OUT(MeasurementDataDetails, Details, T),
            REFERENCE(MeasurementDataDetails), FIELD(BinaryData, Plain), REFERENCE(BinaryData),
-           FIELD(JobData, Plain), FIELD(SavedByAlarmStatusChange, Plain)}};
+           FIELD(JobData, Plain), FIELD(SavedByAlarmStatusChange, Plain)},
+          [](const V& v) {
+            return O(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].bytes, v[7].uuid, v[8].b);
+          }};
 }
 Model<TrendDataDO> modelOf(TrendDataDO*) {
   using O = TrendDataDO;
-  return {
-      "TrendData",
-      false,
-      {FIELD(CurrentUuid, Key), FIELD(CharacteristicValueConfig, Plain),
-       FIELD(CharacteristicValueConfigBaseUuid, Plain), FIELD(Closed, Plain),
-       FIELD(FirstTimeStamp, Plain), FIELD(LastTimeStamp, Plain), FIELD(TrendDataDetails, Plain),
-       FIELD(NumSamples, Plain), FIELD(Data, Plain), REFERENCE(Data)}};
+  return {"TrendData", false,
+          {FIELD(CurrentUuid, Key), FIELD(CharacteristicValueConfig, Plain),
+           FIELD(CharacteristicValueConfigBaseUuid, Plain), FIELD(Closed, Plain),
+           FIELD(FirstTimeStamp, Plain), FIELD(LastTimeStamp, Plain),
+           FIELD_OUT(TrendDataDetails, Plain, T), FIELD(NumSamples, Plain), FIELD(Data, Plain),
+           REFERENCE(Data)},
+          [](const V& v) {
+            return O(v[0].uuid, v[1].uuid, v[2].uuid, v[3].b, v[4].ll, v[5].ll, v[6].s, v[7].ui,
+                     v[8].bytes);
+          }};
 }
 Model<CharacteristicValueDataMeasurementDataMapDO> modelOf(
     CharacteristicValueDataMeasurementDataMapDO*) {
   using O = CharacteristicValueDataMeasurementDataMapDO;
-  return {"CharacteristicValueDataMeasurementDataMap",
-          false,
-          {FIELD(CharacteristicValueData, Key), FIELD(MeasurementData, Key)}};
+  return {"CharacteristicValueDataMeasurementDataMap", false,
+          {FIELD(CharacteristicValueData, Key), FIELD(MeasurementData, Key)},
+          [](const V& v) { return O(v[0].uuid, v[1].uuid); }};
 }
 Model<AlarmLearningValuesDO> modelOf(AlarmLearningValuesDO*) {
   using O = AlarmLearningValuesDO;
-  return {"AlarmLearningValues",
-          true,
+  return {"AlarmLearningValues", true,
           {FIELD(CharacteristicValueConfig, Key), FIELD(X, Key), FIELD(Y, Key),
-           FIELD(ValueCount, Plain), FIELD(LearningValues, Plain)}};
+           FIELD(ValueCount, Plain), FIELD(LearningValues, Plain)},
+          [](const V& v) { return O(v[0].uuid, v[1].us, v[2].us, v[3].us, v[4].bytes); }};
 }
 Model<AlarmDataDO> modelOf(AlarmDataDO*) {
   using O = AlarmDataDO;
-  return {"AlarmData",
-          false,
+  return {"AlarmData", false,
           {FIELD(CharacteristicValueConfig, Key), FIELD(LastMeasurementTime, Plain),
            FIELD(CurrentValue, Plain), FIELD(MainAlarmCount, Plain), FIELD(PreAlarmCount, Plain),
            FIELD(AlarmType, Plain), FIELD(LearningModeActive, Plain),
            FIELD(IsTriggerValidator, Plain), NULLABLE(LearningModeActives),
            FIELD(CurrentLowerPreAlarmLevel, Plain), FIELD(CurrentPreAlarmLevel, Plain),
            FIELD(CurrentMainAlarmLevel, Plain), NULLABLE(CurrentAlarmMapIndex),
-           FIELD(Active, Plain), NULLABLE(LatestSavedTimeSignal), FIELD(AlarmStateSince, Plain)}};
+           FIELD(Active, Plain), NULLABLE(LatestSavedTimeSignal), FIELD(AlarmStateSince, Plain)},
+          [](const V& v) {  // each null flag after its value
+            return O(v[0].uuid, v[1].ll, v[2].d, v[3].us, v[4].us, v[5].us, v[6].b, v[7].b,
+                     v[9].s, v[8].b, v[10].d, v[11].d, v[12].d, v[14].us, v[13].b, v[15].b,
+                     v[17].uuid, v[16].b, v[18].ll);
+          }};
 }
+// clang-format on
 
 template <class O>
 std::vector<Value> view(const Model<O>& m, const O& o) {
@@ -408,6 +426,7 @@ TYPED_TEST(DataObjects, RoundTripCopiesAndInit) {
     assigned = object;
     viaCopy.copy(object);
     reset.init();
+    const TypeParam made = m.construct(values);
     const std::vector<Value> initialised = view(m, reset), fresh = view(m, defaults);
     for (std::size_t i = 0; i < values.size(); ++i) {
       SCOPED_TRACE(m.fields[i].name);
@@ -416,7 +435,12 @@ TYPED_TEST(DataObjects, RoundTripCopiesAndInit) {
                     same(values[i], m.fields[i].get(*o)));
       const bool kept = values[i].kind == Kind::Uuid || values[i].kind == Kind::Bytes;
       EXPECT_TRUE(same(kept ? values[i] : fresh[i], initialised[i])) << "init()";
+      const bool reference = m.fields[i].role == Role::Reference;  // none after construction
+      EXPECT_TRUE(same(reference ? Convert::of(-1LL) : values[i], m.fields[i].get(made)));
+      EXPECT_TRUE(!reference || fresh[i].ll == -1);
     }
+    for (const TypeParam* o : {&made, &defaults})
+      EXPECT_TRUE(o->baseFlag1 == 0 && o->baseFlag2 == 0 && o->externalReferenceLoader == nullptr);
     for (const TypeParam* o : {&copied, &assigned, &viaCopy}) {
       EXPECT_EQ(object.baseFlag1 * 256 + 3, o->baseFlag1 * 256 + o->baseFlag2);
       EXPECT_EQ(object.externalReferenceLoader, o->externalReferenceLoader);
@@ -511,9 +535,266 @@ TYPED_TEST(DataObjects, NullFlagsHideTheValueUnderThem) {
   }
 }
 
+// The golden archives of tests/data, NAME.bin and its description NAME.txt: the bytes field by
+// field in hex (every line but '#' comments) and the object's text ("# text: ..."). Each
+// decodes to that text with every byte used, and encodes to the same bytes again.
+TYPED_TEST(DataObjects, GoldenArchivesDecodeToTheirTextAndEncodeAgain) {
+  namespace fs = std::filesystem;
+  const auto read = [](const fs::path& path) {
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
+  };
+  std::size_t found = 0;
+  for (const auto& file : fs::directory_iterator(DATAOBJECTS_TEST_DATA_DIR)) {
+    const std::string name = file.path().stem().string();
+    if (file.path().extension() != ".bin" || name.rfind(this->m.prefix + std::string("DO-"), 0))
+      continue;
+    SCOPED_TRACE(name);
+    ++found;
+    std::istringstream lines(read(fs::path(file.path()).replace_extension(".txt")));
+    std::string line, hexText, text;
+    while (std::getline(lines, line)) {
+      if (line.rfind("# text: ", 0) == 0) text = line.substr(8);
+      if (!line.empty() && line[0] != '#') hexText += line + " ";
+    }
+    const std::string golden = bytes(hexText);
+    EXPECT_EQ(hex(golden), hex(read(file.path()))) << "the archive differs from its description";
+    Archive input(golden);
+    TypeParam decoded;
+    input >> decoded;
+    EXPECT_EQ(EOF, input.peek()) << "every byte belongs to the object";
+    EXPECT_EQ(text, decoded.ToString());
+    EXPECT_EQ(hex(golden), hex(archiveOf(decoded)));
+  }
+  EXPECT_GE(found, 2u) << "a default and a full object at least";
+}
+
+// ---- compressed details: CharacteristicValueDataDO and MeasurementDataDO -------------------
+
+// One loader for every test: it counts its calls and returns whatever the test put up.
+int loaderCalls = 0;
+long long lastReference = 0;
+std::vector<unsigned char> loaderResult;
+std::vector<unsigned char> countingLoader(long long reference) {
+  ++loaderCalls;
+  lastReference = reference;
+  return loaderResult;
+}
+
+std::vector<unsigned char> storedForm(const std::string& text) {
+  MeasurementDataDO holder;
+  holder.setMeasurementDataDetails(text);
+  return holder.getCompressedMeasurementDataDetails();
+}
+
+template <class Access>
+class CompressedDetailsTest : public ::testing::Test {
+ protected:
+  using Object = typename Access::Object;
+  void SetUp() override {
+    loaderCalls = 0;
+    loaderResult.clear();
+  }
+};
+
+using DetailsClasses = ::testing::Types<CharacteristicValueAccess, MeasurementAccess>;
+TYPED_TEST_SUITE(CompressedDetailsTest, DetailsClasses);
+
+// The stored bytes are the text's length and a gzip stream, in one vector for the object's
+// lifetime: a reference to it sees what every later operation stores, and what is written
+// through it is what the text getter decompresses.
+TYPED_TEST(CompressedDetailsTest, StoredFormAndOneReferenceThatSeesItAlways) {
+  using A = TypeParam;
+  typename A::Object object, source;
+  std::vector<unsigned char>& stored = A::stored(object);
+  A::setText(object, std::string(300, 'd'));
+  EXPECT_EQ("2C 01 00 00 1F 8B", hex(std::string(stored.begin(), stored.begin() + 6)));
+  EXPECT_EQ(std::string(300, 'd'), A::text(object));
+  A::setText(object, std::string("cut\0here", 8));
+  EXPECT_EQ("cut", A::text(object));
+  stored = storedForm("written through the reference");
+  EXPECT_EQ("written through the reference", A::text(object));
+  stored[stored.size() - 2] ^= 0x01;
+  EXPECT_THROW(A::text(object), DataObjectException) << "a bad checksum";
+  A::setText(source, "sampleRate=25600");
+  Archive archive;
+  archive << source;
+  archive >> object;
+  EXPECT_EQ(storedForm("sampleRate=25600"), stored) << "after operator>>";
+  A::setText(object, "set");
+  EXPECT_EQ(storedForm("set"), stored) << "after the setter";
+  object = source;
+  EXPECT_EQ(storedForm("sampleRate=25600"), stored) << "after assignment";
+  object.init();
+  EXPECT_TRUE(stored.empty()) << "after init()";
+  object.copy(source);
+  EXPECT_EQ(storedForm("sampleRate=25600"), stored) << "after copy()";
+  A::setText(object, "");
+  EXPECT_TRUE(stored.empty());
+  EXPECT_EQ(&stored, &A::stored(object));
+}
+
+TYPED_TEST(CompressedDetailsTest, TextReadFromAnArchiveIsStoredAsIfSet) {
+  using A = TypeParam;
+  typename A::Object written;
+  A::setText(written, "cutXhere");
+  A::setReference(written, 7);
+  Archive written_bytes;
+  written_bytes << written;
+  std::string bytes = written_bytes.str();
+  const std::size_t slot = bytes.find("cutXhere");
+  ASSERT_NE(std::string::npos, slot);
+  bytes[slot + 3] = '\0';  // a slot from elsewhere, with a zero byte inside
+  const std::string full("cut\0here", 8);
+  Archive archive(bytes);
+
+  typename A::Object read;
+  read.externalReferenceLoader = &countingLoader;
+  archive >> read;
+  EXPECT_EQ("cut", A::text(read));
+  EXPECT_EQ(storedForm(full), A::stored(read)) << "the whole slot compressed, header says 8";
+  A::setText(written, full);
+  EXPECT_TRUE(read.isIdentical(written));
+  EXPECT_EQ(0, loaderCalls) << "text read with reference 7 never asks the loader";
+
+  A::setText(written, "");
+  Archive empty;
+  empty << written;
+  typename A::Object reread(read);
+  empty >> reread;
+  EXPECT_TRUE(A::stored(reread).empty()) << "an empty slot leaves nothing stored";
+  EXPECT_EQ("", A::text(reread));
+  EXPECT_EQ(1, loaderCalls) << "and the reference is asked again";
+}
+
+TYPED_TEST(CompressedDetailsTest, LoaderIsAskedOnlyWhileNothingIsHeld) {
+  using A = TypeParam;
+  typename A::Object object;
+  object.externalReferenceLoader = &countingLoader;
+  loaderResult = storedForm("fetched=1");
+
+  EXPECT_EQ("", A::text(object)) << "reference -1: nothing to fetch";
+  EXPECT_EQ(0, loaderCalls);
+
+  A::setReference(object, 42);
+  EXPECT_EQ("fetched=1", A::text(object));
+  EXPECT_EQ("fetched=1", A::text(object));
+  EXPECT_EQ(1, loaderCalls) << "the fetched bytes stay in the object";
+  EXPECT_EQ(42, lastReference);
+  EXPECT_EQ(loaderResult, A::stored(object));
+
+  A::setText(object, "");
+  EXPECT_EQ("fetched=1", A::text(object)) << "the empty text keeps the reference";
+  EXPECT_EQ(2, loaderCalls);
+
+  loaderResult.clear();
+  A::setText(object, "");
+  A::text(object);
+  A::text(object);
+  EXPECT_EQ(4, loaderCalls) << "a loader that returns nothing is asked every time";
+
+  A::setText(object, "held");
+  EXPECT_EQ("held", A::text(object));
+  EXPECT_EQ(4, loaderCalls) << "held bytes are never replaced by the loader";
+
+  typename A::Object noLoader;
+  A::setReference(noLoader, 42);
+  EXPECT_EQ("", A::text(noLoader));
+}
+
+TYPED_TEST(CompressedDetailsTest, HostileStoredBytesEndInADatabaseError) {
+  using A = TypeParam;
+  const std::string text = "measurement details, long enough to compress somewhat";
+  const std::vector<unsigned char> good = storedForm(text);
+  auto withLength = [&](unsigned length) {
+    std::vector<unsigned char> bytes = good;
+    for (int i = 0; i < 4; ++i)
+      bytes[i] = static_cast<unsigned char>(length >> (8 * i));
+    return bytes;
+  };
+  std::vector<unsigned char> flipped = good;
+  flipped[good.size() / 2] ^= 0x40;
+  const struct {
+    const char* label;
+    std::vector<unsigned char> stored;
+  } cases[] = {
+      {"shorter than the header", {0x05, 0x00, 0x00}},
+      {"header only", {0x05, 0x00, 0x00, 0x00}},
+      {"4 GiB recorded", withLength(0xFFFFFFFFu)},
+      {"2 GiB recorded", withLength(0x7FFFFFFFu)},
+      {"more than the stream can expand to", withLength(static_cast<unsigned>(good.size()) * 1100)},
+      {"one byte less than the stream holds", withLength(static_cast<unsigned>(text.size()) - 1)},
+      {"corrupt stream", flipped},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    typename A::Object object;
+    A::setStored(object, c.stored);
+    try {
+      A::text(object);
+      ADD_FAILURE() << "decompressed";
+    } catch (const DataObjectException& e) {
+      EXPECT_STREQ(A::kFile, e.getFile());
+      EXPECT_EQ(A::kLine, e.getLine());
+      ASSERT_NE(nullptr, e.getRootCause());
+      EXPECT_NE(nullptr, dynamic_cast<const CompressionException*>(e.getRootCause()));
+      EXPECT_EQ(
+          std::string("Database error: deactivate all. Reason: ") + e.getRootCause()->Reason(),
+          e.Reason());
+    }
+    EXPECT_EQ(c.stored, A::stored(object)) << "the stored bytes stay as they were";
+    EXPECT_THROW(A::options(object), DataObjectException);
+    EXPECT_EQ(0u, A::options(object).size()) << "the unparsed options stay cached";
+    EXPECT_EQ("Error converting object to string", object.ToString());
+    EXPECT_THROW(object.isIdentical(object), DataObjectException);
+
+    Archive archive;
+    EXPECT_THROW(archive << object, DataObjectException);
+    EXPECT_EQ(16u + 2 + 16, archive.str().size())
+        << "the fields before the details are written: CurrentUuid, time stamp, configuration";
+  }
+}
+
+template <class Access>
+class DetailsOptions : public ::testing::Test {};
+using OptionsClasses = ::testing::Types<CharacteristicValueAccess, MeasurementAccess, TrendAccess>;
+TYPED_TEST_SUITE(DetailsOptions, OptionsClasses);
+
+TYPED_TEST(DetailsOptions, AreCachedUntilDroppedOrTheTextIsSet) {
+  using A = TypeParam;
+  typename A::Object object, other;
+  A::setText(object, "a=1;b=2");
+  const Options* first = &A::options(object);
+  EXPECT_EQ("1", first->getString("a"));
+  EXPECT_EQ(first, &A::options(object));
+  A::setText(other, "a=9");
+  if constexpr (!std::is_same<A, TrendAccess>::value) {
+    A::setStored(object, A::stored(other));
+    EXPECT_EQ("1", A::options(object).getString("a")) << "setting stored bytes keeps the cache";
+  }
+  Archive archive;
+  archive << other;
+  archive >> object;
+  EXPECT_EQ("1", A::options(object).getString("a")) << "reading keeps the cache";
+
+  A::clearOptions(object);
+  EXPECT_EQ("9", A::options(object).getString("a"));
+  A::setText(object, "a=3");
+  EXPECT_EQ("3", A::options(object).getString("a"));
+
+  typename A::Object copy(object);
+  EXPECT_EQ("3", A::options(copy).getString("a"));
+  EXPECT_NE(&A::options(copy), &A::options(object)) << "each object parses for itself";
+  A::setText(copy, "a=4");
+  A::options(copy);
+  copy = object;
+  EXPECT_EQ("3", A::options(copy).getString("a")) << "assignment drops the target's cache";
+}
+
 // ---- what only one class has --------------------------------------------------------------
 
-TEST(AlarmDataDO, NullFieldsThrowOnReadAndTheConstructorKeepsTheirValues) {
+TEST(AlarmDataDO, NullFieldsThrowOnRead) {
   const AlarmDataDO empty;
   const auto nullAccess = [](const char* name, int line) {
     return ExpectedFailure{"DataObjectException",
@@ -523,19 +804,6 @@ TEST(AlarmDataDO, NullFieldsThrowOnReadAndTheConstructorKeepsTheirValues) {
   expectThrows([&] { empty.getLearningModeActives(); }, nullAccess("LearningModeActives", 264));
   expectThrows([&] { empty.getCurrentAlarmMapIndex(); }, nullAccess("CurrentAlarmMapIndex", 308));
   expectThrows([&] { empty.getLatestSavedTimeSignal(); }, nullAccess("LatestSavedTimeSignal", 336));
-  const UuidEntryDO signal(Uuid::generate());
-  for (bool isNull : {false, true}) {
-    AlarmDataDO o(UuidEntryDO(), 1, 2.5, 3, 4, 5, true, false, "modes", isNull, 0.5, 1.5, 2.5, 7,
-                  isNull, true, signal, isNull, 9);
-    EXPECT_EQ(isNull, o.getLearningModeActivesIsNull() && o.getCurrentAlarmMapIndexIsNull() &&
-                          o.getLatestSavedTimeSignalIsNull());
-    o.setLearningModeActivesIsNull(false);
-    o.setCurrentAlarmMapIndexIsNull(false);
-    o.setLatestSavedTimeSignalIsNull(false);
-    EXPECT_EQ("modes", o.getLearningModeActives());
-    EXPECT_EQ(7, o.getCurrentAlarmMapIndex());
-    EXPECT_EQ(signal.getUuid(), o.getLatestSavedTimeSignal().getUuid());
-  }
 }
 
 // A nullable value whose conversion throws is replaced by its own error text and the rendering
@@ -554,37 +822,6 @@ TEST(AlarmDataDO, TextGuardsReplaceAFailedValueOrTheWholeText) {
             }));
   EXPECT_EQ("Error converting object to string", render([&](ObjectText&) { fail(); }));
   EXPECT_THROW(render([](ObjectText&) { throw std::runtime_error("other"); }), std::runtime_error);
-}
-
-TEST(AlarmLearningValuesDO, KeysWithTheSameTextAreStillDifferent) {
-  const UuidEntryDO cell(Uuid::generate());
-  const AlarmLearningValuesDO::Id a(cell, 1, 23), b(cell, 12, 3);
-  EXPECT_EQ(a.ToString(), b.ToString()) << "the key parts run together";
-  EXPECT_TRUE(a != b);
-}
-
-TEST(TrendDataDO, OptionsCacheLivesUntilTheTextIsSetClearedOrCopiedOver) {
-  TrendDataDO object, other;
-  object.setTrendDataDetails("interval=60");
-  const Options* first = &object.getTrendDataDetailsOptions();
-  EXPECT_EQ(60, first->getInt("interval"));
-  EXPECT_EQ(first, &object.getTrendDataDetailsOptions());
-  other.setTrendDataDetails("interval=10");
-  Archive archive;
-  archive << other;
-  archive >> object;
-  EXPECT_EQ(60, object.getTrendDataDetailsOptions().getInt("interval"))
-      << "reading replaces the text but keeps the options parsed from the old one";
-  object.clearTrendDataDetailsOptions();
-  EXPECT_EQ(10, object.getTrendDataDetailsOptions().getInt("interval"));
-  const TrendDataDO copy(object);
-  EXPECT_NE(&copy.getTrendDataDetailsOptions(), &object.getTrendDataDetailsOptions());
-  other.setTrendDataDetails("interval=20");
-  other.getTrendDataDetailsOptions();
-  other = object;
-  EXPECT_EQ(10, other.getTrendDataDetailsOptions().getInt("interval")) << "assignment drops";
-  object.setTrendDataDetails("interval=5");
-  EXPECT_EQ(5, object.getTrendDataDetailsOptions().getInt("interval"));
 }
 
 }  // namespace

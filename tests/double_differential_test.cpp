@@ -52,19 +52,14 @@ std::vector<double> sampleValues() {
   std::vector<double> values;
   for (int i = 0; i < 1000000 / kScale; ++i)
     values.push_back(fromBits(random()));
-  const double limits[] = {std::numeric_limits<double>::denorm_min(),
-                           std::numeric_limits<double>::min(),
-                           fromBits(0x000FFFFFFFFFFFFFull),  // the largest subnormal
-                           std::numeric_limits<double>::max(),
-                           std::numeric_limits<double>::epsilon(),
-                           0.0,
-                           INFINITY,
-                           std::nan(""),
-                           9007199254740993.0,
-                           0.1,
-                           1e-5};
-  for (double v : limits)
-    values.push_back(v);
+  // clang-format off
+  const double limits[] = {
+      std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
+      fromBits(0x000FFFFFFFFFFFFFull) /* the largest subnormal */,
+      std::numeric_limits<double>::max(), std::numeric_limits<double>::epsilon(), 0.0, INFINITY,
+      std::nan(""), 9007199254740993.0, 0.1, 1e-5};
+  // clang-format on
+  values.insert(values.end(), std::begin(limits), std::end(limits));
   for (int e = -324; e <= 308; ++e) {
     const double p = std::pow(10.0, e);
     values.insert(values.end(), {p, std::nextafter(p, 0.0), std::nextafter(p, INFINITY)});
@@ -188,29 +183,13 @@ TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
       text += static_cast<char>('0' + random() % 10);
     texts.push_back(text + ' ');
   }
-  for (const char* text : {"",
-                           " ",
-                           "+1 ",
-                           "+-1 ",
-                           "-.5 ",
-                           ".e1 ",
-                           "1e+ ",
-                           "1e999 ",
-                           "-1e999 ",
-                           "-0 ",
-                           "9007199254740993 ",
-                           "9999999999999999999 ",
-                           "18446744073709551616 ",
-                           "00000000000000000000009007199254740993 ",
-                           "1e-400 ",
-                           "0x1p3 ",
-                           "00012.50 ",
-                           "1.5e3e4 ",
-                           "  7 ",
-                           "inf",
-                           "NaNx"}) {
+  // clang-format off
+  for (const char* text : {"", " ", "+1 ", "+-1 ", "-.5 ", ".e1 ", "1e+ ", "1e999 ", "-1e999 ", "-0 ",
+                           "9007199254740993 ", "9999999999999999999 ", "18446744073709551616 ",
+                           "00000000000000000000009007199254740993 ", "1e-400 ", "0x1p3 ",
+                           "00012.50 ", "1.5e3e4 ", "  7 ", "inf", "NaNx"})
     texts.push_back(text);
-  }
+  // clang-format on
   // Subnormal and out-of-range values, and a few long whole numbers near a middle.
   checkReads(texts);
   EXPECT_LT(readFallbacks(texts), texts.size() / 500);
@@ -256,6 +235,15 @@ TEST(DoubleDifferential, OtherFormatSettingsTakeTheStreamRoute) {
   double back = 0;
   KavSerialize::deserialize(back, comma);
   EXPECT_EQ(value, back);
+
+  Archive fixed;  // a stream's own settings come back after each double
+  fixed.precision(3);
+  fixed.setf(std::ios_base::fixed, std::ios_base::floatfield);
+  KavSerialize::serialize(0.5, fixed);
+  KavSerialize::deserialize(back, fixed);
+  EXPECT_EQ(0.5, back);
+  EXPECT_EQ(3, fixed.precision());
+  EXPECT_EQ(std::ios_base::fixed, fixed.flags() & std::ios_base::floatfield);
 }
 
 }  // namespace

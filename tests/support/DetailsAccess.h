@@ -1,5 +1,6 @@
 // How a test reaches the compressed details of CharacteristicValueDataDO and MeasurementDataDO
-// under one set of names, so that one typed test covers both classes.
+// (and the options of TrendDataDO's plain details) under one set of names, so that one typed
+// test covers the classes.
 #ifndef TESTS_SUPPORT_DETAILSACCESS_H
 #define TESTS_SUPPORT_DETAILSACCESS_H
 
@@ -8,6 +9,7 @@
 
 #include "dataobjects/CharacteristicValueDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
+#include "dataobjects/TrendDataDO.h"
 
 namespace testing_support {
 
@@ -34,6 +36,14 @@ DATAOBJECTS_DETAILS_ACCESS(CharacteristicValueAccess, CharacteristicValueDataDO,
                            Object(UuidEntryDO(), 1, UuidEntryDO(), t, UuidEntryDO(), 0.5, 2, true));
 DATAOBJECTS_DETAILS_ACCESS(MeasurementAccess, MeasurementDataDO, MeasurementData, 219,
                            Object(UuidEntryDO(), 1, UuidEntryDO(), t, {}, UuidEntryDO(), true));
+
+// TrendDataDO's details are a plain text, with the same options cache.
+struct TrendAccess {
+  using Object = TrendDataDO;
+  static void setText(Object& o, const std::string& t) { o.setTrendDataDetails(t); }
+  static const Options& options(const Object& o) { return o.getTrendDataDetailsOptions(); }
+  static void clearOptions(const Object& o) { o.clearTrendDataDetailsOptions(); }
+};
 
 }  // namespace testing_support
 

@@ -64,20 +64,25 @@ inline ReadOutcome readOutcome(bool failed, double value, std::istream& is) {
   return {failed, toBits(value), static_cast<long long>(is.tellg()), state};
 }
 
-// Reads `text` the straightforward way into a double that starts as `initial`.
-inline ReadOutcome streamRouteRead(const std::string& text, double initial) {
-  std::stringstream is(text, std::ios::in | std::ios::binary);
-  double value = initial;
+// Reads a double the straightforward way: "inf", "ninf" and "NaN" known by their first
+// character, anything else by formatted extraction, then the blank. Returns whether it failed.
+inline bool streamRouteRead(std::istream& is, double& value) {
   const int next = is.peek();
-  const int taken = next == 'n' ? 4 : 3;
   if (next == 'i' || next == 'n' || next == 'N') {
     value = next == 'i' ? INFINITY : next == 'n' ? -INFINITY : fromBits(0x7FF8000000000000ull);
-    for (int i = 0; i < taken; ++i)
+    for (int i = next == 'n' ? 4 : 3; i > 0; --i)
       is.get();
   } else {
     is >> value;
   }
-  const bool failed = is.get() != ' ';
+  return is.get() != ' ';
+}
+
+// Reads `text` the straightforward way into a double that starts as `initial`.
+inline ReadOutcome streamRouteRead(const std::string& text, double initial) {
+  std::stringstream is(text, std::ios::in | std::ios::binary);
+  double value = initial;
+  const bool failed = streamRouteRead(is, value);
   return readOutcome(failed, value, is);
 }
 

@@ -43,6 +43,14 @@ struct Value {
   std::string s;
   std::vector<unsigned char> bytes;
   UuidEntryDO uuid;
+  // A value of `kind` whose `member` holds x, the other members as they start.
+  template <class X>
+  static Value of(Kind kind, X Value::*member, const X& x) {
+    Value v;
+    v.kind = kind;
+    v.*member = x;
+    return v;
+  }
   bool operator==(const Value& o) const {
     return kind == o.kind && ll == o.ll && us == o.us && ui == o.ui && ul == o.ul && b == o.b &&
            uc == o.uc && toBits(d) == toBits(o.d) && s == o.s && bytes == o.bytes &&
@@ -189,15 +197,7 @@ inline void read(Archive& is, Value& v) {
     if (c != '0' && c != '1') helper::throwReadFailure("bool", 743);
     v.b = c == '1';
   } else if (k == Kind::Double) {
-    const int next = is.peek();
-    if (next == 'i' || next == 'n' || next == 'N') {
-      v.d = next == 'i' ? INFINITY : next == 'n' ? -INFINITY : fromBits(0x7FF8000000000000ull);
-      for (int i = next == 'n' ? 4 : 3; i > 0; --i)
-        is.get();
-    } else {
-      is >> v.d;
-    }
-    if (is.get() != ' ') helper::throwReadFailure("double", 652);
+    if (streamRouteRead(is, v.d)) helper::throwReadFailure("double", 652);
   } else if (k == Kind::String) {
     try {
       std::uint64_t length = 0;
@@ -407,22 +407,19 @@ inline RunOutcome readRun(bool useLibrary, std::vector<Value> targets, const std
 // The first difference between the library's run and the stream's route, or "".
 inline std::string difference(const RunOutcome& library, const RunOutcome& route) {
   std::ostringstream out;
-  if (library.failure != route.failure) {
-    out << "failure \"" << library.failure << "\", the route's \"" << route.failure << "\"";
-  } else if (library.completed != route.completed) {
-    out << library.completed << " values completed, the route " << route.completed;
-  } else if (library.state != route.state) {
-    out << "state " << library.state << ", the route's " << route.state;
-  } else if (library.count != route.count) {
-    out << "gcount " << library.count << ", the route's " << route.count;
-  } else if (library.bytes != route.bytes) {
-    out << "bytes written differ";
-  } else if (library.consumed != route.consumed) {
-    out << library.consumed << " bytes consumed, the route " << route.consumed;
-  } else {
-    for (std::size_t i = 0; i < library.values.size(); ++i)
-      if (!(library.values[i] == route.values[i])) out << "value " << i << " differs";
-  }
+  const auto compare = [&out](const char* what, const auto& ours, const auto& theirs) {
+    if (out.tellp() == 0 && !(ours == theirs))
+      out << what << " \"" << ours << "\", the route's \"" << theirs << "\"";
+  };
+  compare("failure", library.failure, route.failure);
+  compare("values completed", library.completed, route.completed);
+  compare("state", library.state, route.state);
+  compare("gcount", library.count, route.count);
+  compare("bytes written", library.bytes.size(), route.bytes.size());
+  compare("bytes written differ", library.bytes == route.bytes, true);
+  compare("bytes consumed", library.consumed, route.consumed);
+  for (std::size_t i = 0; i < library.values.size(); ++i)
+    compare("value differs at", library.values[i] == route.values[i] ? 0 : i + 1, 0u);
   return out.str();
 }
 

@@ -7,22 +7,12 @@
 namespace testing_support {
 
 std::string bytes(const std::string& hex) {
-  std::string out;
-  int pending = -1;
-  for (char c : hex) {
-    if (std::isspace(static_cast<unsigned char>(c))) continue;
-    const int digit = std::isdigit(static_cast<unsigned char>(c))
-                          ? c - '0'
-                          : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
-    if (digit < 0 || digit > 15) throw std::invalid_argument("bad hex: " + hex);
-    if (pending < 0) {
-      pending = digit;
-    } else {
-      out.push_back(static_cast<char>(pending * 16 + digit));
-      pending = -1;
-    }
-  }
-  if (pending >= 0) throw std::invalid_argument("odd hex: " + hex);
+  std::string digits, out;
+  for (char c : hex)
+    if (!std::isspace(static_cast<unsigned char>(c))) digits.push_back(c);
+  if (digits.size() % 2 != 0) throw std::invalid_argument("odd hex: " + hex);
+  for (std::size_t i = 0; i < digits.size(); i += 2)
+    out.push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
   return out;
 }
 
