@@ -25,6 +25,7 @@
 #include "libs/utilities/archive/Serialize"
 #include "tests/support/DetailsAccess.h"
 #include "tests/support/StreamRoute.h"
+#include "tests/support/TestStreams.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -211,20 +212,13 @@ int failEachAllocation(const char* what, const std::function<T()>& make,
   return -1;
 }
 
-template <class T>
-std::string archiveOf(const T& object) {
-  Archive archive;
-  archive << object;
-  return archive.str();
-}
-
 // The operations every class has, on `sample` (whose archive form is read by operator>>), and
 // the class's own in `more`. Prints the allocation points of each.
 template <class T>
 void everyOperation(const char* name, const std::function<T()>& sample,
                     std::vector<std::pair<const char*, std::function<void(T&)>>> more) {
   const T source = sample();
-  const std::string bytes = archiveOf(source);
+  const std::string bytes = testing_support::archiveOf(source);
   more.emplace_back("construction with values", [&](T&) { T made = sample(); });
   more.emplace_back("copy construction", [&](T&) { T copy(source); });
   more.emplace_back("assignment", [&](T& o) { o = source; });

@@ -57,7 +57,7 @@ std::vector<double> sampleValues() {
       std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
       fromBits(0x000FFFFFFFFFFFFFull) /* the largest subnormal */,
       std::numeric_limits<double>::max(), std::numeric_limits<double>::epsilon(), 0.0, INFINITY,
-      std::nan(""), 9007199254740993.0, 0.1, 1e-5};
+      std::nan(""), 9007199254740993.0, 0.1, 1e-5, 999999999.0, 1e9};
   // clang-format on
   values.insert(values.end(), std::begin(limits), std::end(limits));
   for (int e = -324; e <= 308; ++e) {
@@ -187,7 +187,7 @@ TEST(DoubleDifferential, ReadsWhatTheStreamRouteReads) {
   for (const char* text : {"", " ", "+1 ", "+-1 ", "-.5 ", ".e1 ", "1e+ ", "1e999 ", "-1e999 ", "-0 ",
                            "9007199254740993 ", "9999999999999999999 ", "18446744073709551616 ",
                            "00000000000000000000009007199254740993 ", "1e-400 ", "0x1p3 ",
-                           "00012.50 ", "1.5e3e4 ", "  7 ", "inf", "NaNx"})
+                           "00012.50 ", "1.5e3e4 ", "  7 ", "inf", "NaNx", "5e22 ", "5e23 ", "5e-23 ", "7e-22 "})
     texts.push_back(text);
   // clang-format on
   // Subnormal and out-of-range values, and a few long whole numbers near a middle.
@@ -221,11 +221,13 @@ struct CommaPoint : std::numpunct<char> {
 TEST(DoubleDifferential, OtherFormatSettingsTakeTheStreamRoute) {
   const double value = -1234.5;
   Archive showpos;
-  showpos.setf(std::ios_base::showpos);
-  KavSerialize::serialize(value, showpos);
   std::ostringstream reference;
+  showpos.setf(std::ios_base::showpos);
   reference.setf(std::ios_base::showpos);
-  streamRouteWrite(value, reference);
+  for (double v : {value, std::numeric_limits<double>::max(), -double(INFINITY), double(NAN)}) {
+    KavSerialize::serialize(v, showpos);
+    streamRouteWrite(v, reference);
+  }
   EXPECT_EQ(reference.str(), showpos.str());
 
   Archive comma;

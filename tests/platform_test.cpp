@@ -89,6 +89,7 @@ TEST(Exceptions, FactoryFillsEveryFieldAndRootCausesAreDeepCopies) {
 
   const std::unique_ptr<TesmiraException> base(TesmiraException("Base").clone());
   EXPECT_STREQ("Base", base->getName());
+  EXPECT_EQ(0, base->getLine());
   EXPECT_STREQ("", ExceptionFactory("f", 1).createException<DataObjectException>("").Reason());
   const std::string longArgument(5000, 'q');
   const auto big =
@@ -98,15 +99,17 @@ TEST(Exceptions, FactoryFillsEveryFieldAndRootCausesAreDeepCopies) {
 
 TEST(Options, ParsesEntriesAndAnswersQueries) {
   Options options;
-  options.parse(" a = 1 ;b=x=y\nflag\r\n=skipped; ;c = on ; a = 2\n d=-17;e=2.5e3;f=1x;g=+4;h=+-4");
-  EXPECT_EQ((std::vector<std::string>{"a", "b", "flag", "c", "d", "e", "f", "g", "h"}),
+  options.parse(
+      " a = 1 ;b=x=y\nflag\r\n=skipped; ;c = on ; a = 2\n "
+      "d=-17;e=2.5e3;f=1x;g=+4;h=+-4;\t\v\fi\f\v\t");
+  EXPECT_EQ((std::vector<std::string>{"a", "b", "flag", "c", "d", "e", "f", "g", "h", "i"}),
             options.keys());
   EXPECT_EQ("2", options.getString("a")) << "a later entry replaces an earlier one";
   EXPECT_EQ("x=y", options.getString("b"));
   EXPECT_TRUE(options.has("flag") && !options.has("missing"));
   EXPECT_EQ("", options.getString("flag", "fallback"));
   EXPECT_EQ("fallback", options.getString("missing", "fallback"));
-  EXPECT_EQ(-17 + 4, options.getInt("d") + options.getInt("g"));
+  EXPECT_EQ(-17 + 4, options.getInt("d") + options.getInt("g") + options.getInt("missing"));
   EXPECT_EQ(99, options.getInt("f", 99));
   EXPECT_EQ(99, options.getInt("h", 99));
   EXPECT_DOUBLE_EQ(2500.0, options.getDouble("e"));
@@ -168,6 +171,9 @@ TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
     }
   }
   EXPECT_THROW(CompressionGZip(10), CompressionException);
+  for (int length : {-1, 1})  // refused before zlib sees them
+    expectThrows([&] { CompressionGZip(-1).Uncompress(length, "", 1, nullptr); },
+                 {"CompressionException", "invalid input", "CompressionGZip", 40});
 }
 
 // The sanitizers' allocators do not show in mallinfo2().
