@@ -15,6 +15,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dataobjects/AlarmDataDO.h"
@@ -92,19 +93,12 @@ TEST(Allocation, PrimitivesOtherThanTextsAllocateNothing) {
 }
 
 // How the heap changes across `operation`: blocks and bytes that stay allocated afterwards.
-struct Growth {
-  long blocks;
-  long bytes;
-  bool operator==(const Growth& o) const { return blocks == o.blocks && bytes == o.bytes; }
-};
+using Growth = std::pair<long, long>;  // blocks, bytes
 template <class Operation>
 Growth growth(Operation&& operation) {
   const long blocks = liveBlocks, bytes = liveBytes;
   operation();
   return {liveBlocks - blocks, liveBytes - bytes};
-}
-std::ostream& operator<<(std::ostream& out, const Growth& g) {
-  return out << g.blocks << " blocks, " << g.bytes << " bytes";
 }
 
 template <class Access>
@@ -138,12 +132,12 @@ TYPED_TEST(DetailsMemory, ObjectHoldsOnlyItsStoredBytes) {
       const std::vector<unsigned char>& stored = A::stored(o);
       EXPECT_EQ(stored.size(), stored.capacity());
       const long after = static_cast<long>(stored.size());
-      EXPECT_EQ(Growth({(after > 0) - (before > 0), after - before}), g);
+      EXPECT_EQ(Growth((after > 0) - (before > 0), after - before), g);
     };
 
     std::unique_ptr<Object> object;
     const Growth made = growth([&] { object = std::make_unique<Object>(A::withText(text)); });
-    EXPECT_EQ(Growth({2, static_cast<long>(sizeof(Object) + A::stored(*object).size())}), made)
+    EXPECT_EQ(Growth(2, sizeof(Object) + A::stored(*object).size()), made)
         << "constructed with the text";
     expectOnlyStoredBytesChange(*object, "text setter", [&] { A::setText(*object, text + "!"); });
     Archive archive;
@@ -158,7 +152,7 @@ TYPED_TEST(DetailsMemory, ObjectHoldsOnlyItsStoredBytes) {
     expectOnlyStoredBytesChange(*object, "isIdentical", [&] { object->isIdentical(*object); });
 
     std::unique_ptr<Object> copy;
-    EXPECT_EQ(Growth({2, static_cast<long>(sizeof(Object) + A::stored(*object).size())}),
+    EXPECT_EQ(Growth(2, sizeof(Object) + A::stored(*object).size()),
               growth([&] { copy = std::make_unique<Object>(*object); }))
         << "copied";
     A::setText(*copy, randomText(length * 2));  // more stored bytes than the source's
@@ -172,7 +166,7 @@ TYPED_TEST(DetailsMemory, ObjectHoldsOnlyItsStoredBytes) {
       own->parse(text + "!");
     });
     EXPECT_EQ(parsed, growth([&] { A::options(*object); })) << "the options cache";
-    EXPECT_EQ(Growth({-parsed.blocks, -parsed.bytes}), growth([&] { A::clearOptions(*object); }));
+    EXPECT_EQ(Growth(-parsed.first, -parsed.second), growth([&] { A::clearOptions(*object); }));
     expectOnlyStoredBytesChange(*object, "init", [&] { object->init(); });
     EXPECT_TRUE(A::stored(*object).empty());
   }
@@ -243,6 +237,22 @@ const UuidEntryDO kEntry(Uuid::fromString("00112233-4455-6677-8899-aabbccddeeff"
 const std::string kDetails(300, 'd');
 const std::vector<unsigned char> kBlob(100, 7);
 
+// The details operations of the two classes with compressed details.
+using CV = testing_support::CharacteristicValueAccess;
+using MD = testing_support::MeasurementAccess;
+const std::vector<unsigned char> kStored =
+    MD::withText("a=1").getCompressedMeasurementDataDetails();
+template <class A>
+std::vector<std::pair<const char*, std::function<void(typename A::Object&)>>> detailsOperations() {
+  return {{"details text setter", [](typename A::Object& o) { A::setText(o, kDetails); }},
+          {"compressed details setter", [](typename A::Object& o) { A::setStored(o, kStored); }},
+          {"details text and options getters", [](typename A::Object& o) {
+             A::setText(o, "a=1");
+             A::text(o);
+             A::options(o);
+           }}};
+}
+
 TEST(AllocationFailure, EveryOperationOfEveryClassSurvivesEachFailingAllocation) {
   everyOperation<JobDataDO>("JobDataDO", [] { return JobDataDO(kEntry, 5, kEntry); }, {});
   everyOperation<CharacteristicValueDataMeasurementDataMapDO>(
@@ -270,28 +280,11 @@ TEST(AllocationFailure, EveryOperationOfEveryClassSurvivesEachFailingAllocation)
   everyOperation<CharacteristicValueDataDO>(
       "CharacteristicValueDataDO",
       [] { return CharacteristicValueDataDO(kEntry, 1, kEntry, kDetails, kEntry, 2.5, 3, true); },
-      {{"setCharacteristicValueDataDetails",
-        [](CharacteristicValueDataDO& o) { o.setCharacteristicValueDataDetails(kDetails); }},
-       {"getCharacteristicValueDataDetails", [](CharacteristicValueDataDO& o) {
-          o.setCharacteristicValueDataDetails("a=1");
-          o.getCharacteristicValueDataDetails();
-          o.getCharacteristicValueDataDetailsOptions();
-        }}});
+      detailsOperations<CV>());
   everyOperation<MeasurementDataDO>(
       "MeasurementDataDO",
       [] { return MeasurementDataDO(kEntry, 1, kEntry, kDetails, kBlob, kEntry, true); },
-      {{"setMeasurementDataDetails",
-        [](MeasurementDataDO& o) { o.setMeasurementDataDetails(kDetails); }},
-       {"setCompressedMeasurementDataDetails",
-        [](MeasurementDataDO& o) {
-          o.setCompressedMeasurementDataDetails(testing_support::MeasurementAccess::withText("a=1")
-                                                    .getCompressedMeasurementDataDetails());
-        }},
-       {"getMeasurementDataDetails", [](MeasurementDataDO& o) {
-          o.setMeasurementDataDetails("a=1");
-          o.getMeasurementDataDetails();
-          o.getMeasurementDataDetailsOptions();
-        }}});
+      detailsOperations<MD>());
 }
 
 }  // namespace

@@ -52,23 +52,20 @@ enum class Role { Key, Plain, Details, Reference, NullFlag, Nullable };
 constexpr auto make = [](auto... arguments) { return Value::of(arguments...); };
 
 // A field's value as a Value, and back.
+// clang-format off
+#define CONVERT(T, kind, member) \
+  static Value of(const T& x) { return make(Kind::kind, &Value::member, x); } \
+  static const T& as(const Value& v, T*) { return v.member; }
+// clang-format on
 struct Convert {
-  static Value of(long long x) { return make(Kind::LongLong, &Value::ll, x); }
-  static Value of(unsigned short x) { return make(Kind::UShort, &Value::us, x); }
-  static Value of(unsigned int x) { return make(Kind::UInt, &Value::ui, x); }
-  static Value of(double x) { return make(Kind::Double, &Value::d, x); }
-  static Value of(bool x) { return make(Kind::Bool, &Value::b, x); }
-  static Value of(const std::string& x) { return make(Kind::String, &Value::s, x); }
-  static Value of(const Blob& x) { return make(Kind::Bytes, &Value::bytes, x); }
-  static Value of(const UuidEntryDO& x) { return make(Kind::Uuid, &Value::uuid, x); }
-  static long long as(const Value& v, long long*) { return v.ll; }
-  static unsigned short as(const Value& v, unsigned short*) { return v.us; }
-  static unsigned int as(const Value& v, unsigned int*) { return v.ui; }
-  static double as(const Value& v, double*) { return v.d; }
-  static bool as(const Value& v, bool*) { return v.b; }
-  static const std::string& as(const Value& v, std::string*) { return v.s; }
-  static const Blob& as(const Value& v, Blob*) { return v.bytes; }
-  static const UuidEntryDO& as(const Value& v, UuidEntryDO*) { return v.uuid; }
+  CONVERT(long long, LongLong, ll)
+  CONVERT(unsigned short, UShort, us)
+  CONVERT(unsigned int, UInt, ui)
+  CONVERT(double, Double, d)
+  CONVERT(bool, Bool, b)
+  CONVERT(std::string, String, s)
+  CONVERT(Blob, Bytes, bytes)
+  CONVERT(UuidEntryDO, Uuid, uuid)
 };
 
 template <class O>
@@ -489,8 +486,13 @@ TYPED_TEST(DataObjects, KeysOrderByTheModel) {
     v.us = static_cast<unsigned short>(11 + rank);
     m.fields[field].set(o, v);
   };
-  std::vector<int> relation(parts.size(), -1);
-  for (bool done = false; !done;) {
+  int combinations = 1;  // of less, equal, greater for each part
+  for (std::size_t p = 0; p < parts.size(); ++p)
+    combinations *= 3;
+  for (int combination = 0; combination < combinations; ++combination) {
+    std::vector<int> relation;
+    for (int rest = combination; relation.size() < parts.size(); rest /= 3)
+      relation.push_back(rest % 3 - 1);
     TypeParam a = randomObject(m, this->random), b = randomObject(m, this->random);
     int first = 0;
     bool anyGreater = false, anyLess = false;
@@ -512,11 +514,6 @@ TYPED_TEST(DataObjects, KeysOrderByTheModel) {
     typename TypeParam::Id copied(ka), assigned;
     assigned = kb;
     EXPECT_TRUE(copied == ka && assigned == kb);
-    std::size_t i = 0;
-    while (i < parts.size() && relation[i] == 1)
-      relation[i++] = -1;
-    done = i == parts.size();
-    if (!done) ++relation[i];
   }
 }
 
@@ -723,9 +720,7 @@ TYPED_TEST(CompressedDetailsTest, HostileStoredBytesEndInADatabaseError) {
     std::vector<unsigned char> stored;
   } cases[] = {
       {"shorter than the header", {0x05, 0x00, 0x00}},
-      {"header only", {0x05, 0x00, 0x00, 0x00}},
       {"4 GiB recorded", withLength(0xFFFFFFFFu)},
-      {"2 GiB recorded", withLength(0x7FFFFFFFu)},
       {"more than the stream can expand to", withLength(static_cast<unsigned>(good.size()) * 1100)},
       {"one byte less than the stream holds", withLength(static_cast<unsigned>(text.size()) - 1)},
       {"corrupt stream", flipped},
