@@ -142,7 +142,7 @@ void readInt(std::istream& is, Kind kind, T& target) {
 }
 
 [[noreturn]] inline void uuidFailure(int line, const char* what) {
-  throw ExceptionFactory(UuidEntryDO::kFile, line)
+  throw ExceptionFactory("UuidEntryDO", line)
       .createException<KavSerialize::SerializationException>(what, "UuidEntryDO");
 }
 
@@ -176,7 +176,7 @@ inline void write(Archive& os, const Value& v) {
     return;
   }
   os.write(reinterpret_cast<const char*>(v.uuid.getUuid().bytes().data()), 16);
-  if (os.fail()) uuidFailure(UuidEntryDO::kWriteLine, "Serializing of object %s failed");
+  if (os.fail()) uuidFailure(1, "Serializing of object %s failed");
 }
 
 // Reads into `v`, whose kind says what to read and whose members hold what was there before.
@@ -222,7 +222,7 @@ inline void read(Archive& is, Value& v) {
   } else {
     Uuid::Bytes bytes;
     is.read(reinterpret_cast<char*>(bytes.data()), 16);
-    if (is.fail()) uuidFailure(UuidEntryDO::kReadLine, "Deserializing of object %s failed");
+    if (is.fail()) uuidFailure(2, "Deserializing of object %s failed");
     v.uuid.setUuid(Uuid(bytes));
   }
 }
