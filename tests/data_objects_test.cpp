@@ -409,6 +409,13 @@ TYPED_TEST(DataObjects, RoundTripCopiesAndInit) {
   TypeParam target = randomObject(m, this->random);
   const TypeParam defaults;
   EXPECT_EQ(m.multiKey, TypeParam::Id::IsMultiKeyId());
+  for (std::size_t i = 0; i < m.fields.size(); ++i) {  // zeros, no reference, null values
+    Value zero;
+    zero.kind = m.fields[i].get(defaults).kind;
+    zero.ll = m.fields[i].role == Role::Reference ? -1 : 0;
+    zero.b = m.fields[i].role == Role::NullFlag;
+    EXPECT_TRUE(same(zero, m.fields[i].get(defaults))) << m.fields[i].name;
+  }
   for (int n = 0; n < 200; ++n) {
     TypeParam object = randomObject(m, this->random);
     object.baseFlag1 = static_cast<unsigned char>(n);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "libs/utilities/archive/DataObjectException.h"
@@ -90,7 +91,11 @@ TEST(Exceptions, FactoryFillsEveryFieldAndRootCausesAreDeepCopies) {
   const std::unique_ptr<TesmiraException> base(TesmiraException("Base").clone());
   EXPECT_STREQ("Base", base->getName());
   EXPECT_EQ(0, base->getLine());
-  EXPECT_STREQ("", ExceptionFactory("f", 1).createException<DataObjectException>("").Reason());
+  for (const char* reason : {"", "x"})
+    EXPECT_STREQ(reason,
+                 ExceptionFactory("f", 1).createException<DataObjectException>(reason).Reason());
+  assigned.setLine(12);
+  EXPECT_NE(std::string::npos, std::string(assigned.what()).find("[outer:12]"));
   const std::string longArgument(5000, 'q');
   const auto big =
       ExceptionFactory("f", 1).createException<DataObjectException>("<%s>", longArgument.c_str());
@@ -111,6 +116,7 @@ TEST(Options, ParsesEntriesAndAnswersQueries) {
   EXPECT_EQ("fallback", options.getString("missing", "fallback"));
   EXPECT_EQ(-17 + 4, options.getInt("d") + options.getInt("g") + options.getInt("missing"));
   EXPECT_EQ(99, options.getInt("f", 99));
+  EXPECT_FALSE(options.getBool("missing"));
   EXPECT_EQ(99, options.getInt("h", 99));
   EXPECT_DOUBLE_EQ(2500.0, options.getDouble("e"));
   EXPECT_DOUBLE_EQ(-1.5, options.getDouble("f", -1.5));
@@ -211,28 +217,26 @@ TEST(CompressionGZip, RefusesAnythingButCompleteStreamsOfTheExactLength) {
   twoMembers.insert(twoMembers.end(), second.begin(), second.end());
   EXPECT_EQ("abcdef", uncompress(twoMembers, 6)) << "a gzip file may hold several members";
 
-  std::vector<unsigned char> corrupt = gz, badCheck = gz, trailing = gz;
-  corrupt[gz.size() / 2] ^= 0x5A;
+  std::vector<unsigned char> badBlock = gz, badCheck = gz, trailing = gz;
+  badBlock[10] |= 0x06;  // the first block's type: 3 is none
   badCheck[gz.size() - 6] ^= 0x01;
   trailing.push_back(0);
-  const std::pair<std::vector<unsigned char>, int> cases[] = {
-      {{gz.begin(), gz.end() - 5}, n},
-      {{gz.begin(), gz.begin() + 10}, n},
-      {{}, 0},
-      {std::vector<unsigned char>(100, 0x42), n},
-      {corrupt, n},
-      {badCheck, n},
-      {gz, n + 1},
-      {gz, n - 1},
-      {trailing, n}};
-  for (const auto& c : cases) {
-    try {
-      uncompress(c.first, c.second);
-      ADD_FAILURE() << "accepted " << c.first.size() << " bytes as " << c.second;
-    } catch (const CompressionException& e) {
-      EXPECT_STRNE("", e.Reason());
-    }
-  }
+  const auto failure = [](const char* reason, int line) {
+    return ExpectedFailure{"CompressionException", reason, "CompressionGZip", line};
+  };
+  const auto truncated = failure("unexpected end of compressed data", 100);
+  const std::tuple<std::vector<unsigned char>, int, ExpectedFailure> cases[] = {
+      {{gz.begin(), gz.end() - 5}, n, truncated},
+      {{gz.begin(), gz.begin() + 10}, n, truncated},
+      {{}, 0, truncated},
+      {std::vector<unsigned char>(100, 0x42), n, failure("incorrect header check", 70)},
+      {badBlock, n, failure("invalid block type", 70)},
+      {badCheck, n, failure("incorrect data check", 70)},
+      {gz, n + 1, failure("decompressed data shorter than expected", 80)},
+      {gz, n - 1, failure("decompressed data longer than expected", 90)},
+      {trailing, n, truncated}};
+  for (const auto& [data, length, expected] : cases)
+    expectThrows([&] { uncompress(data, length); }, expected);
 }
 
 }  // namespace
