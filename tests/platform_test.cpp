@@ -217,10 +217,11 @@ TEST(CompressionGZip, RefusesAnythingButCompleteStreamsOfTheExactLength) {
   twoMembers.insert(twoMembers.end(), second.begin(), second.end());
   EXPECT_EQ("abcdef", uncompress(twoMembers, 6)) << "a gzip file may hold several members";
 
-  std::vector<unsigned char> badBlock = gz, badCheck = gz, trailing = gz;
+  std::vector<unsigned char> badBlock = gz, badCheck = gz, trailing = gz, junk = gz;
   badBlock[10] |= 0x06;  // the first block's type: 3 is none
   badCheck[gz.size() - 6] ^= 0x01;
   trailing.push_back(0);
+  junk.insert(junk.end(), 2, 0x42);  // a second member that is not gzip
   const auto failure = [](const char* reason, int line) {
     return ExpectedFailure{"CompressionException", reason, "CompressionGZip", line};
   };
@@ -234,7 +235,8 @@ TEST(CompressionGZip, RefusesAnythingButCompleteStreamsOfTheExactLength) {
       {badCheck, n, failure("incorrect data check", 70)},
       {gz, n + 1, failure("decompressed data shorter than expected", 80)},
       {gz, n - 1, failure("decompressed data longer than expected", 90)},
-      {trailing, n, truncated}};
+      {trailing, n, truncated},
+      {junk, n, failure("incorrect header check", 70)}};
   for (const auto& [data, length, expected] : cases)
     expectThrows([&] { uncompress(data, length); }, expected);
 }
