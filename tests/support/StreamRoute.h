@@ -200,9 +200,9 @@ inline void read(Archive& is, Value& v) {
     if (streamRouteRead(is, v.d)) helper::throwReadFailure("double", 652);
   } else if (k == Kind::String) {
     try {
-      std::uint64_t length = 0;
+      unsigned long length = 0;  // at most 32 bits
       try {
-        length = readInt(is, Kind::ULong);
+        length = static_cast<unsigned long>(readInt(is, Kind::ULong));
       } catch (const KavSerialize::SerializationException& cause) {
         helper::throwReadFailure(cause, "std::string", 873);
       }
@@ -216,7 +216,7 @@ inline void read(Archive& is, Value& v) {
       throw;
     }
   } else if (k == Kind::Bytes) {
-    v.bytes.resize(readInt(is, Kind::ULong));
+    v.bytes.resize(static_cast<unsigned long>(readInt(is, Kind::ULong)));
     for (unsigned char& c : v.bytes)
       is.read(reinterpret_cast<char*>(&c), 1), check("unsigned char", 557);
   } else {
