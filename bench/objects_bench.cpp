@@ -59,14 +59,7 @@ void BM_MeasurementDataDO_Read(benchmark::State& s) {
 }
 // A new archive for every round trip.
 void BM_MeasurementDataDO_RoundTrip(benchmark::State& s) {
-  const MeasurementDataDO object = measurementFor(s);
-  for (auto _ : s) {
-    Archive archive;
-    archive << object;
-    MeasurementDataDO back;
-    archive >> back;
-    benchmark::DoNotOptimize(&back);
-  }
+  bench::libraryNew(s, measurementFor(s));
 }
 #define MEASUREMENT_SIZES \
   ArgNames({"blob", "details"})->ArgsProduct({{0, 1 << 10, 64 << 10, 1 << 20}, {0, 1}})

@@ -10,35 +10,6 @@
 
 namespace {
 
-template <class T>
-void cerealRoundTrip(benchmark::State& state, const T& value) {
-  for (auto _ : state) {
-    std::stringstream stream(std::ios::in | std::ios::out | std::ios::binary);
-    {
-      cereal::BinaryOutputArchive out(stream);
-      out(value);
-    }
-    T back;
-    {
-      cereal::BinaryInputArchive in(stream);
-      in(back);
-    }
-    benchmark::DoNotOptimize(&back);
-  }
-}
-
-template <class T>
-void msgpackRoundTrip(benchmark::State& state, const T& value) {
-  for (auto _ : state) {
-    msgpack::sbuffer buffer;
-    msgpack::pack(buffer, value);
-    const msgpack::object_handle handle = msgpack::unpack(buffer.data(), buffer.size());
-    T back;
-    handle.get().convert(back);
-    benchmark::DoNotOptimize(&back);
-  }
-}
-
 // A blob written and read back, in each way.
 void BM_Blob_Library(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
@@ -68,11 +39,11 @@ void BM_Blob_OneByteRoute(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 void BM_Blob_Cereal(benchmark::State& state) {
-  cerealRoundTrip(state, bench::randomBytes(static_cast<std::size_t>(state.range(0))));
+  bench::cerealNew(state, bench::randomBytes(static_cast<std::size_t>(state.range(0))));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 void BM_Blob_Msgpack(benchmark::State& state) {
-  msgpackRoundTrip(state, bench::randomBytes(static_cast<std::size_t>(state.range(0))));
+  bench::msgpackNew(state, bench::randomBytes(static_cast<std::size_t>(state.range(0))));
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 // The ceiling: the bytes copied into a new buffer and out into another.

@@ -39,17 +39,6 @@ void libraryCallersBuffer(benchmark::State& state, const T& object) {
   roundTripOn(state, archive, object);
 }
 
-template <class T>
-void libraryNew(benchmark::State& state, const T& object) {
-  for (auto _ : state) {
-    Archive archive;
-    archive << object;
-    T back;
-    archive >> back;
-    benchmark::DoNotOptimize(&back);
-  }
-}
-
 template <class F>
 void cerealReused(benchmark::State& state, const F& fields) {
   std::stringstream stream(kMode);
@@ -61,23 +50,6 @@ void cerealReused(benchmark::State& state, const F& fields) {
     out(fields);
     stream.seekg(0);
     in(back);
-    benchmark::DoNotOptimize(&back);
-  }
-}
-
-template <class F>
-void cerealNew(benchmark::State& state, const F& fields) {
-  for (auto _ : state) {
-    std::stringstream stream(kMode);
-    {
-      cereal::BinaryOutputArchive out(stream);
-      out(fields);
-    }
-    F back;
-    {
-      cereal::BinaryInputArchive in(stream);
-      in(back);
-    }
     benchmark::DoNotOptimize(&back);
   }
 }
@@ -95,30 +67,18 @@ void msgpackReused(benchmark::State& state, const F& fields) {
   }
 }
 
-template <class F>
-void msgpackNew(benchmark::State& state, const F& fields) {
-  for (auto _ : state) {
-    msgpack::sbuffer buffer;
-    msgpack::pack(buffer, fields);
-    const msgpack::object_handle handle = msgpack::unpack(buffer.data(), buffer.size());
-    F back;
-    handle.get().convert(back);
-    benchmark::DoNotOptimize(&back);
-  }
-}
-
 // Registers BM_RoundTrip/<name>/<way>_<archive> for one class and its peer fields.
 template <class T, class F>
 void registerClass(const std::string& name, const T& object, const F& fields) {
   const std::string prefix = "BM_RoundTrip/" + name + "/";
   benchmark::RegisterBenchmark((prefix + "library_reused").c_str(), libraryReused<T>, object);
-  benchmark::RegisterBenchmark((prefix + "library_callers_buffer").c_str(),
-                               libraryCallersBuffer<T>, object);
-  benchmark::RegisterBenchmark((prefix + "library_new").c_str(), libraryNew<T>, object);
+  benchmark::RegisterBenchmark((prefix + "library_callers_buffer").c_str(), libraryCallersBuffer<T>,
+                               object);
+  benchmark::RegisterBenchmark((prefix + "library_new").c_str(), bench::libraryNew<T>, object);
   benchmark::RegisterBenchmark((prefix + "cereal_reused").c_str(), cerealReused<F>, fields);
-  benchmark::RegisterBenchmark((prefix + "cereal_new").c_str(), cerealNew<F>, fields);
+  benchmark::RegisterBenchmark((prefix + "cereal_new").c_str(), bench::cerealNew<F>, fields);
   benchmark::RegisterBenchmark((prefix + "msgpack_reused").c_str(), msgpackReused<F>, fields);
-  benchmark::RegisterBenchmark((prefix + "msgpack_new").c_str(), msgpackNew<F>, fields);
+  benchmark::RegisterBenchmark((prefix + "msgpack_new").c_str(), bench::msgpackNew<F>, fields);
 }
 
 const int registered = [] {
