@@ -183,15 +183,15 @@ TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
 }
 
 // The sanitizers' allocators do not show in mallinfo2().
-#define DATAOBJECTS_OWN_MALLOC 1
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#undef DATAOBJECTS_OWN_MALLOC
 #define DATAOBJECTS_OWN_MALLOC 0
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#undef DATAOBJECTS_OWN_MALLOC
 #define DATAOBJECTS_OWN_MALLOC 0
 #endif
+#endif
+#ifndef DATAOBJECTS_OWN_MALLOC
+#define DATAOBJECTS_OWN_MALLOC 1
 #endif
 
 // The streams a thread keeps after compressing and decompressing are given back on request,

@@ -111,6 +111,13 @@ TEST_F(DataObjectStoreTest, MeasurementDetailsStayInTheDatabaseUntilAskedForThen
   EXPECT_EQ(1u, store.detailsReads());
 }
 
+std::vector<unsigned char> detailsElsewhere(long long reference) {
+  MeasurementDataDO holder;
+  holder.setMeasurementDataDetails("gain=2");
+  return reference == 99 ? holder.getCompressedMeasurementDataDetails()
+                         : std::vector<unsigned char>();
+}
+
 TEST_F(DataObjectStoreTest, ResavingKeepsUnreadDetailsAndReplacesChangedOnes) {
   DataObjectStore store(path_);
   store.save(measurement());
@@ -138,23 +145,11 @@ TEST_F(DataObjectStoreTest, ResavingKeepsUnreadDetailsAndReplacesChangedOnes) {
   stale.SetExternalReferenceMeasurementDataDetails(-1);
   store.save(stale);
   EXPECT_EQ("0", query("SELECT COUNT(*) FROM details"));
-}
 
-std::vector<unsigned char> detailsElsewhere(long long reference) {
-  MeasurementDataDO holder;
-  holder.setMeasurementDataDetails("gain=2");
-  return reference == 99 ? holder.getCompressedMeasurementDataDetails()
-                         : std::vector<unsigned char>();
-}
-
-TEST_F(DataObjectStoreTest, DetailsHeldElsewhereAreFetchedThroughTheMeasurementsLoader) {
-  MeasurementDataDO elsewhere = measurement();
-  elsewhere.setMeasurementDataDetails("");
-  elsewhere.SetExternalReferenceMeasurementDataDetails(99);
-  elsewhere.externalReferenceLoader = &detailsElsewhere;
-  DataObjectStore store(path_);
-  store.save(elsewhere);
-  MeasurementDataDO loaded;
+  // Details held elsewhere are fetched through the measurement's own loader when it is saved.
+  stale.SetExternalReferenceMeasurementDataDetails(99);
+  stale.externalReferenceLoader = &detailsElsewhere;
+  store.save(stale);
   ASSERT_TRUE(store.load(kId, loaded));
   EXPECT_EQ("gain=2", loaded.getMeasurementDataDetails());
 }
