@@ -2,8 +2,6 @@
 #ifndef BENCH_BENCHSUPPORT_H
 #define BENCH_BENCHSUPPORT_H
 
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -19,7 +17,6 @@
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"
-#include "platform/Archive.h"
 #include "platform/Uuid.h"
 
 namespace bench {
@@ -97,18 +94,6 @@ inline CharacteristicValueDataMeasurementDataMapDO link() {
 inline TrendDataDO trend() {
   return TrendDataDO(uuid(), uuid(), uuid(), true, 1733396400000LL, 1733400000000LL,
                      "interval=60;aggregate=max", 60, randomBytes(480));
-}
-
-// A round trip through a new archive each time.
-template <class T>
-void libraryNew(benchmark::State& state, const T& object) {
-  for (auto _ : state) {
-    Archive archive;
-    archive << object;
-    T back;
-    archive >> back;
-    benchmark::DoNotOptimize(&back);
-  }
 }
 
 }  // namespace bench

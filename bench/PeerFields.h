@@ -14,7 +14,6 @@
 #include <cstring>
 #include <msgpack.hpp>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -245,36 +244,6 @@ inline LinkFields linkFields() {
   fields.characteristicValueData = uuidBytes();
   fields.measurementData = uuidBytes();
   return fields;
-}
-
-// The peers' round trips through a new stream or buffer each time.
-template <class F>
-void cerealNew(benchmark::State& state, const F& fields) {
-  for (auto _ : state) {
-    std::stringstream stream(std::ios::in | std::ios::out | std::ios::binary);
-    {
-      cereal::BinaryOutputArchive out(stream);
-      out(fields);
-    }
-    F back;
-    {
-      cereal::BinaryInputArchive in(stream);
-      in(back);
-    }
-    benchmark::DoNotOptimize(&back);
-  }
-}
-
-template <class F>
-void msgpackNew(benchmark::State& state, const F& fields) {
-  for (auto _ : state) {
-    msgpack::sbuffer buffer;
-    msgpack::pack(buffer, fields);
-    const msgpack::object_handle handle = msgpack::unpack(buffer.data(), buffer.size());
-    F back;
-    handle.get().convert(back);
-    benchmark::DoNotOptimize(&back);
-  }
 }
 
 }  // namespace bench

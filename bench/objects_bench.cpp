@@ -1,7 +1,7 @@
 // Each data object class written to and read from an archive, with realistic contents.
 #include <benchmark/benchmark.h>
 
-#include "BenchSupport.h"
+#include "RoundTrips.h"
 
 namespace {
 

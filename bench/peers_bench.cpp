@@ -5,7 +5,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "PeerFields.h"
+#include "RoundTrips.h"
 #include "libs/utilities/archive/Serialize"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "PeerFields.h"
+#include "RoundTrips.h"
 
 namespace {
 
