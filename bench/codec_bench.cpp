@@ -11,6 +11,7 @@
 
 #include "BenchSupport.h"
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/Codec.h"
 
 namespace {
 
@@ -129,14 +130,14 @@ void BM_ByteVector_Encode(benchmark::State& state) {
   Archive archive;
   for (auto _ : state) {
     archive.seekp(0);
-    KavSerialize::ser_helper::serialize_bytes(blob, archive);
+    dataobjects_data::detail::serialize_bytes(blob, archive);
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 void BM_ByteVector_Decode(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
   Archive archive;
-  KavSerialize::ser_helper::serialize_bytes(blob, archive);
+  dataobjects_data::detail::serialize_bytes(blob, archive);
   std::vector<unsigned char> out;
   for (auto _ : state) {
     archive.seekg(0);
@@ -160,7 +161,7 @@ void BM_ByteVector_Encode_OneByteRoute(benchmark::State& state) {
 void BM_ByteVector_Decode_OneByteRoute(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
   Archive archive;
-  KavSerialize::ser_helper::serialize_bytes(blob, archive);
+  dataobjects_data::detail::serialize_bytes(blob, archive);
   std::vector<unsigned char> out;
   for (auto _ : state) {
     archive.seekg(0);

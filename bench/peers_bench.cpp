@@ -7,6 +7,7 @@
 
 #include "RoundTrips.h"
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/Codec.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ void BM_Blob_Library(benchmark::State& state) {
   const auto blob = bench::randomBytes(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
     Archive archive;
-    KavSerialize::ser_helper::serialize_bytes(blob, archive);
+    dataobjects_data::detail::serialize_bytes(blob, archive);
     std::vector<unsigned char> back;
     archive >> back;
     benchmark::DoNotOptimize(back.data());

@@ -12,8 +12,9 @@ install(TARGETS dataobjects_data EXPORT dataobjects_dataTargets
   LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}" COMPONENT runtime NAMELINK_COMPONENT dev
 )
 
-# The headers of the three directories; the codec header "Serialize" has no extension.
-# dataobjects/detail/ holds what only the library's sources include.
+# The headers of the three directories; the codec header "Serialize" has no extension. A folder
+# named detail (platform/detail/, libs/utilities/archive/detail/, dataobjects/detail/) holds what
+# only the library's sources include.
 install(DIRECTORY platform dataobjects
   DESTINATION "${DATAOBJECTS_INSTALL_INCLUDEDIR}" COMPONENT dev
   FILES_MATCHING PATTERN "*.h"
@@ -22,6 +23,7 @@ install(DIRECTORY platform dataobjects
 install(DIRECTORY libs/utilities/archive/
   DESTINATION "${DATAOBJECTS_INSTALL_INCLUDEDIR}/libs/utilities/archive" COMPONENT dev
   FILES_MATCHING PATTERN "*.h" PATTERN "Serialize"
+  PATTERN "detail" EXCLUDE
 )
 
 install(EXPORT dataobjects_dataTargets NAMESPACE dataobjects_data::

@@ -108,10 +108,15 @@ endforeach()
 # from the binaries it packages) and the hardening Debian builds its packages with.
 # _FORTIFY_SOURCE needs an optimised build.
 if(DATAOBJECTS_PACKAGE_FLAGS)
-  foreach(target dataobjects_data dataobjects)
+  # The library's sources are compiled in dataobjects_data_objects and linked in dataobjects_data.
+  foreach(target dataobjects_data_objects dataobjects)
     if(TARGET ${target})
       target_compile_options(${target} PRIVATE -g -fstack-protector-strong
         $<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
+    endif()
+  endforeach()
+  foreach(target dataobjects_data dataobjects)
+    if(TARGET ${target})
       target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
     endif()
   endforeach()

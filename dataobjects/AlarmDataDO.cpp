@@ -6,6 +6,7 @@
 #include "dataobjects/detail/UuidKeyId.h"
 #include "libs/utilities/archive/DataObjectException.h"
 #include "libs/utilities/archive/ExceptionFactory.h"
+#include "platform/detail/ThrowSites.h"
 
 namespace detail = dataobjects_data::detail;
 
@@ -13,9 +14,12 @@ namespace {
 
 constexpr const char kPrefix[] = "AlarmData";
 
-// What a getter throws from `line` when its field `element` is null.
-DataObjectException nullAccess(const char* element, int line) {
-  return ExceptionFactory("AlarmDataDO", line)
+namespace sites = dataobjects_data::detail::throw_sites::objects;
+
+// What a getter throws from `site` when its field `element` is null.
+DataObjectException nullAccess(const char* element,
+                               const dataobjects_data::detail::ThrowSite& site) {
+  return ExceptionFactory(site.file, site.line)
       .createException<DataObjectException>("Accessing element %s with null value.", element);
 }
 
@@ -120,17 +124,20 @@ void AlarmDataDO::copy(const AlarmDataDO& other) {
 }
 
 const std::string& AlarmDataDO::getLearningModeActives() const {
-  if (LearningModeActivesIsNull) throw nullAccess("AlarmData.LearningModeActives", 264);
+  if (LearningModeActivesIsNull)
+    throw nullAccess("AlarmData.LearningModeActives", sites::kLearningModeActivesNull);
   return LearningModeActives;
 }
 
 const unsigned short& AlarmDataDO::getCurrentAlarmMapIndex() const {
-  if (CurrentAlarmMapIndexIsNull) throw nullAccess("AlarmData.CurrentAlarmMapIndex", 308);
+  if (CurrentAlarmMapIndexIsNull)
+    throw nullAccess("AlarmData.CurrentAlarmMapIndex", sites::kCurrentAlarmMapIndexNull);
   return CurrentAlarmMapIndex;
 }
 
 const UuidEntryDO& AlarmDataDO::getLatestSavedTimeSignal() const {
-  if (LatestSavedTimeSignalIsNull) throw nullAccess("AlarmData.LatestSavedTimeSignal", 336);
+  if (LatestSavedTimeSignalIsNull)
+    throw nullAccess("AlarmData.LatestSavedTimeSignal", sites::kLatestSavedTimeSignalNull);
   return LatestSavedTimeSignal;
 }
 

@@ -9,8 +9,6 @@
 namespace detail = dataobjects_data::detail;
 
 namespace {
-// Where a details text that cannot be decompressed is reported.
-constexpr detail::ErrorSite kDetailsError{"CharacteristicValueDataDO", 221};
 constexpr const char kPrefix[] = "CharacteristicValueData";
 }  // namespace
 
@@ -77,9 +75,9 @@ void CharacteristicValueDataDO::copy(const CharacteristicValueDataDO& other) {
 }
 
 std::string CharacteristicValueDataDO::getCharacteristicValueDataDetails() const {
-  return detail::detailsText(CompressedCharacteristicValueDataDetails,
-                             ExternalReferenceCharacteristicValueDataDetails,
-                             externalReferenceLoader, kDetailsError);
+  return detail::detailsText(
+      CompressedCharacteristicValueDataDetails, ExternalReferenceCharacteristicValueDataDetails,
+      externalReferenceLoader, detail::throw_sites::objects::kCharacteristicDetails);
 }
 
 void CharacteristicValueDataDO::setCharacteristicValueDataDetails(const std::string& text) {

@@ -83,7 +83,7 @@ class DATAOBJECTS_DATA_API CharacteristicValueDataDO : public BaseDataObject {
 
   /// The details text, decompressed on every call (fetched through externalReferenceLoader first
   /// when nothing is held and the external reference is set). Throws DataObjectException
-  /// (file "CharacteristicValueDataDO", line 221) when the stored bytes cannot be decompressed.
+  /// (file "CharacteristicValueDataDO") when the stored bytes cannot be decompressed.
   std::string getCharacteristicValueDataDetails() const;
   /// Drops the cached options, then stores the text compressed.
   void setCharacteristicValueDataDetails(const std::string& text);

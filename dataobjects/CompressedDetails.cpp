@@ -20,13 +20,11 @@ constexpr std::size_t kHeaderSize = 4;
 // input byte; a recorded length beyond that is corrupt whatever the stream holds.
 constexpr std::uint64_t kMaxExpansion = 1032;
 
-// Where the details code itself rejects stored bytes before the decompressor sees them.
-constexpr const char kFile[] = "CompressedDetails";
-constexpr int kShortHeaderLine = 1;
-constexpr int kImplausibleLengthLine = 2;
+namespace sites = throw_sites::details;
 
-[[noreturn]] void throwDatabaseError(const CompressionException& cause, const ErrorSite& site) {
-  throw ExceptionFactory(site.file, site.line)
+// The owning class's details error at `site`, caused by `cause`.
+DataObjectException databaseError(const CompressionException& cause, const ThrowSite& site) {
+  return ExceptionFactory(site.file, site.line)
       .createException<DataObjectException>(cause, "Database error: %s. Reason: %s",
                                             "deactivate all", cause.Reason());
 }
@@ -37,8 +35,10 @@ void checkCompressible(std::size_t size) {
   }
 }
 
-CompressionException rejected(int line, const std::string& reason) {
-  return ExceptionFactory(kFile, line).createException<CompressionException>("%s", reason.c_str());
+// Stored bytes that the details code refuses at `site` before the decompressor sees them.
+CompressionException rejected(const ThrowSite& site, const std::string& reason) {
+  return ExceptionFactory(site.file, site.line)
+      .createException<CompressionException>("%s", reason.c_str());
 }
 
 // The stored form of `size` bytes at `data`: the 4-byte length, then the gzip stream, in a
@@ -62,10 +62,10 @@ std::vector<unsigned char> compress(const char* data, std::size_t size) {
 }
 
 // The text held in `stored`, cut at its first zero byte; failures as described in the header.
-std::string decompress(const std::vector<unsigned char>& stored, const ErrorSite& site) {
+std::string decompress(const std::vector<unsigned char>& stored, const ThrowSite& site) {
   if (stored.size() < kHeaderSize) {
-    throwDatabaseError(rejected(kShortHeaderLine, "compressed details shorter than their header"),
-                       site);
+    throw databaseError(
+        rejected(sites::kShortHeader, "compressed details shorter than their header"), site);
   }
   const std::uint32_t length =
       static_cast<std::uint32_t>(stored[0]) | static_cast<std::uint32_t>(stored[1]) << 8 |
@@ -74,10 +74,10 @@ std::string decompress(const std::vector<unsigned char>& stored, const ErrorSite
   if (length > static_cast<std::uint32_t>(INT_MAX) ||
       compressedSize > static_cast<std::size_t>(INT_MAX) ||
       length > kMaxExpansion * compressedSize) {
-    throwDatabaseError(rejected(kImplausibleLengthLine,
-                                "recorded length " + std::to_string(length) + " is more than " +
-                                    std::to_string(compressedSize) + " compressed bytes can hold"),
-                       site);
+    throw databaseError(rejected(sites::kImplausibleLength,
+                                 "recorded length " + std::to_string(length) + " is more than " +
+                                     std::to_string(compressedSize) + " compressed bytes can hold"),
+                        site);
   }
   CompressionGZip compressor(-1);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -85,7 +85,7 @@ std::string decompress(const std::vector<unsigned char>& stored, const ErrorSite
     compressor.Uncompress(static_cast<int>(compressedSize), stored.data() + kHeaderSize,
                           static_cast<int>(length), &text[0]);
   } catch (const CompressionException& cause) {
-    throwDatabaseError(cause, site);
+    throw databaseError(cause, site);
   }
   text.resize(std::strlen(text.c_str()));
   return text;
@@ -94,7 +94,7 @@ std::string decompress(const std::vector<unsigned char>& stored, const ErrorSite
 }  // namespace
 
 std::string detailsText(std::vector<unsigned char>& stored, long long externalReference,
-                        ExternalReferenceLoader loader, const ErrorSite& site) {
+                        ExternalReferenceLoader loader, const ThrowSite& site) {
   if (stored.empty() && externalReference != -1 && loader != nullptr) {
     std::vector<unsigned char> fetched = loader(externalReference);
     if (fetched.capacity() != fetched.size()) fetched.shrink_to_fit();

@@ -9,8 +9,6 @@
 namespace detail = dataobjects_data::detail;
 
 namespace {
-// Where a details text that cannot be decompressed is reported.
-constexpr detail::ErrorSite kDetailsError{"MeasurementDataDO", 219};
 constexpr const char kPrefix[] = "MeasurementData";
 }  // namespace
 
@@ -77,7 +75,7 @@ void MeasurementDataDO::copy(const MeasurementDataDO& other) {
 std::string MeasurementDataDO::getMeasurementDataDetails() const {
   return detail::detailsText(CompressedMeasurementDataDetails,
                              ExternalReferenceMeasurementDataDetails, externalReferenceLoader,
-                             kDetailsError);
+                             detail::throw_sites::objects::kMeasurementDetails);
 }
 
 void MeasurementDataDO::setMeasurementDataDetails(const std::string& text) {

@@ -86,7 +86,7 @@ class DATAOBJECTS_DATA_API MeasurementDataDO : public BaseDataObject {
 
   /// The details text, decompressed on every call (fetched through externalReferenceLoader first
   /// when nothing is held and the external reference is set). Throws DataObjectException
-  /// (file "MeasurementDataDO", line 219) when the stored bytes cannot be decompressed.
+  /// (file "MeasurementDataDO") when the stored bytes cannot be decompressed.
   std::string getMeasurementDataDetails() const;
   /// Drops the cached options, then stores the text compressed.
   void setMeasurementDataDetails(const std::string& text);

@@ -8,6 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/Codec.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void encode(const T& value, Archive& output) {
   KavSerialize::serialize(value, output);
 }
 void encode(const std::vector<unsigned char>& value, Archive& output) {
-  KavSerialize::ser_helper::serialize_bytes(value, output);
+  dataobjects_data::detail::serialize_bytes(value, output);
 }
 
 template <class T>

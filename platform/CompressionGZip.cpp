@@ -5,27 +5,21 @@
 #include <cstring>
 #include <memory>
 
-#include "libs/utilities/archive/ExceptionFactory.h"
+#include "platform/ExceptionFactory.h"
+#include "platform/detail/ThrowSites.h"
 
 namespace {
 
-constexpr const char* kFile = "CompressionGZip";
 constexpr int kGzipWindowBits = 15 + 16;  // 32 KiB window, gzip header and trailer
 constexpr int kDefaultMemLevel = 8;
 
-enum Line : int {
-  kBadLevel = 30,
-  kBadArguments = 40,
-  kDeflateFailed = 50,
-  kInflateInit = 60,
-  kCorrupt = 70,
-  kTooShort = 80,
-  kTooLong = 90,
-  kTruncated = 100,
-};
+using dataobjects_data::detail::ThrowSite;
+using namespace dataobjects_data::detail::throw_sites::gzip;
 
-[[noreturn]] void fail(Line line, const char* message) {
-  throw ExceptionFactory(kFile, line).createException<CompressionException>("%s", message);
+// The compressor's failure at `site`, with zlib's message or ours as the reason.
+CompressionException failure(const ThrowSite& site, const char* message) {
+  return ExceptionFactory(site.file, site.line)
+      .createException<CompressionException>("%s", message);
 }
 
 // A zlib stream that ends itself: when released, or with its owner.
@@ -68,14 +62,14 @@ z_stream& deflater(int level) {
   KeptStreams& streams = keptStreams();
   DeflateStream& kept = streams.deflater;
   if (kept.open && streams.deflaterLevel == level) {
-    if (deflateReset(&kept.z) != Z_OK) fail(kDeflateFailed, "deflateReset failed");
+    if (deflateReset(&kept.z) != Z_OK) throw failure(kDeflateFailed, "deflateReset failed");
     return kept.z;
   }
   kept.release();
   kept.z = z_stream{};
   if (deflateInit2(&kept.z, level, Z_DEFLATED, kGzipWindowBits, kDefaultMemLevel,
                    Z_DEFAULT_STRATEGY) != Z_OK) {
-    fail(kDeflateFailed, kept.z.msg ? kept.z.msg : "deflateInit2 failed");
+    throw failure(kDeflateFailed, kept.z.msg ? kept.z.msg : "deflateInit2 failed");
   }
   kept.open = true;
   streams.deflaterLevel = level;
@@ -85,12 +79,13 @@ z_stream& deflater(int level) {
 z_stream& inflater(int windowBits) {
   InflateStream& kept = keptStreams().inflater;
   if (kept.open) {
-    if (inflateReset2(&kept.z, windowBits) != Z_OK) fail(kInflateInit, "inflateReset2 failed");
+    if (inflateReset2(&kept.z, windowBits) != Z_OK)
+      throw failure(kInflateInit, "inflateReset2 failed");
     return kept.z;
   }
   kept.z = z_stream{};
   if (inflateInit2(&kept.z, windowBits) != Z_OK) {
-    fail(kInflateInit, kept.z.msg ? kept.z.msg : "inflateInit2 failed");
+    throw failure(kInflateInit, kept.z.msg ? kept.z.msg : "inflateInit2 failed");
   }
   kept.open = true;
   return kept.z;
@@ -106,13 +101,13 @@ TesmiraException* CompressionException::clone() const {
 
 CompressionZLibBase::CompressionZLibBase(int level, int windowBits)
     : level_(level), windowBits_(windowBits) {
-  if (level < -1 || level > 9) fail(kBadLevel, "compression level must be -1 or 0 to 9");
+  if (level < -1 || level > 9) throw failure(kBadLevel, "compression level must be -1 or 0 to 9");
 }
 
 CompressionZLibBase::~CompressionZLibBase() = default;
 
 unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& compressedLength) {
-  if (length < 0 || (length > 0 && data == nullptr)) fail(kBadArguments, "invalid input");
+  if (length < 0 || (length > 0 && data == nullptr)) throw failure(kBadArguments, "invalid input");
   DeflateStream local;
   z_stream* z = nullptr;
   if (windowBits_ == kGzipWindowBits) {
@@ -120,7 +115,7 @@ unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& 
   } else {
     if (deflateInit2(&local.z, level_, Z_DEFLATED, windowBits_, kDefaultMemLevel,
                      Z_DEFAULT_STRATEGY) != Z_OK) {
-      fail(kDeflateFailed, local.z.msg ? local.z.msg : "deflateInit2 failed");
+      throw failure(kDeflateFailed, local.z.msg ? local.z.msg : "deflateInit2 failed");
     }
     local.open = true;
     z = &local.z;
@@ -132,7 +127,7 @@ unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& 
   z->next_out = buffer.get();
   z->avail_out = static_cast<uInt>(bound);
   if (deflate(z, Z_FINISH) != Z_STREAM_END) {
-    fail(kDeflateFailed, z->msg ? z->msg : "deflate did not finish");
+    throw failure(kDeflateFailed, z->msg ? z->msg : "deflate did not finish");
   }
   compressedLength = static_cast<int>(z->total_out);
   return buffer.release();
@@ -142,7 +137,7 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
                                     void* output) {
   if (compressedLength < 0 || length < 0 || (compressedLength > 0 && data == nullptr) ||
       (length > 0 && output == nullptr)) {
-    fail(kBadArguments, "invalid input");
+    throw failure(kBadArguments, "invalid input");
   }
   z_stream& z = inflater(windowBits_);
   z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
@@ -155,12 +150,12 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
     const int status = inflate(&z, Z_FINISH);
     if (status == Z_STREAM_END) {
       if (z.avail_in == 0) break;
-      if (inflateReset(&z) != Z_OK) fail(kCorrupt, "inflateReset failed");
+      if (inflateReset(&z) != Z_OK) throw failure(kCorrupt, "inflateReset failed");
       continue;
     }
     if (status == Z_NEED_DICT || status == Z_DATA_ERROR || status == Z_STREAM_ERROR ||
         status == Z_MEM_ERROR) {
-      fail(kCorrupt, z.msg ? z.msg : "invalid compressed data");
+      throw failure(kCorrupt, z.msg ? z.msg : "invalid compressed data");
     }
     // Z_BUF_ERROR or Z_OK: either the input ran out or the output is full.
     if (z.avail_out == 0) {
@@ -168,22 +163,22 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
       z.next_out = &probe;
       z.avail_out = 1;
       const int more = inflate(&z, Z_FINISH);
-      if (z.avail_out == 0) fail(kTooLong, "decompressed data longer than expected");
+      if (z.avail_out == 0) throw failure(kTooLong, "decompressed data longer than expected");
       if (more == Z_STREAM_END) {
         z.next_out = static_cast<Bytef*>(output) + length;
         z.avail_out = 0;
         if (z.avail_in == 0) break;
-        if (inflateReset(&z) != Z_OK) fail(kCorrupt, "inflateReset failed");
+        if (inflateReset(&z) != Z_OK) throw failure(kCorrupt, "inflateReset failed");
         continue;
       }
       if (more == Z_DATA_ERROR || more == Z_NEED_DICT || more == Z_STREAM_ERROR) {
-        fail(kCorrupt, z.msg ? z.msg : "invalid compressed data");
+        throw failure(kCorrupt, z.msg ? z.msg : "invalid compressed data");
       }
-      fail(kTruncated, "unexpected end of compressed data");
+      throw failure(kTruncated, "unexpected end of compressed data");
     }
-    fail(kTruncated, "unexpected end of compressed data");
+    throw failure(kTruncated, "unexpected end of compressed data");
   }
-  if (z.avail_out != 0) fail(kTooShort, "decompressed data shorter than expected");
+  if (z.avail_out != 0) throw failure(kTooShort, "decompressed data shorter than expected");
   return length;
 }
 

@@ -12,11 +12,6 @@
 
 class DATAOBJECTS_DATA_API UuidEntryDO {
  public:
-  /// Source file and lines of the exceptions thrown by the archive operators below.
-  static constexpr const char* kFile = "UuidEntryDO";
-  static constexpr int kWriteLine = 1;
-  static constexpr int kReadLine = 2;
-
   /// Holds the nil UUID.
   UuidEntryDO() = default;
   explicit UuidEntryDO(const Uuid& uuid) : uuid_(uuid) {}
@@ -33,10 +28,10 @@ class DATAOBJECTS_DATA_API UuidEntryDO {
 
 /// Archive form: the sixteen bytes of the UUID in text order, written with one write. A failed
 /// write throws KavSerialize::SerializationException "Serializing of object UuidEntryDO failed"
-/// (file "UuidEntryDO", line 1).
+/// (file "UuidEntryDO").
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const UuidEntryDO& entry);
 /// Reads the sixteen bytes with one read. A short read throws "Deserializing of object UuidEntryDO
-/// failed" (file "UuidEntryDO", line 2) and leaves the entry unchanged.
+/// failed" (file "UuidEntryDO") and leaves the entry unchanged.
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, UuidEntryDO& entry);
 
 #endif  // PLATFORM_UUIDENTRYDO_H

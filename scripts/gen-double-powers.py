@@ -64,8 +64,8 @@ def render():
         "// (2^159 <= P < 2^160), in 32-bit limbs, least significant first.",
         "#include <cstdint>",
         "",
-        "namespace KavSerialize {",
-        "namespace ser_helper {",
+        "namespace dataobjects_data {",
+        "namespace detail {",
         "",
         f"extern const std::uint32_t kPowersOfFive[{MAX_POWER - MIN_POWER + 1}][5];",
         f"const std::uint32_t kPowersOfFive[{MAX_POWER - MIN_POWER + 1}][5] = {{",
@@ -74,7 +74,7 @@ def render():
         p = power(k)
         limbs = ", ".join(f"0x{(p >> (32 * i)) & 0xFFFFFFFF:08X}" for i in range(5))
         lines.append(f"    {{{limbs}}},  // {k}")
-    lines += ["};", "", "}  // namespace ser_helper", "}  // namespace KavSerialize", ""]
+    lines += ["};", "", "}  // namespace detail", "}  // namespace dataobjects_data", ""]
     return "\n".join(lines)
 
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/DoubleText.h"
 #include "tests/support/DoubleStreamRoute.h"
 
 namespace {
@@ -107,10 +108,10 @@ std::vector<double> sampleValues() {
 
 // How many of `values` the writer hands to std::to_chars.
 std::size_t writeFallbacks(const std::vector<double>& values) {
-  char text[KavSerialize::ser_helper::kDoubleTextMax];
+  char text[dataobjects_data::detail::kDoubleTextMax];
   std::size_t n = 0;
   for (double value : values)
-    n += KavSerialize::ser_helper::double_text_own(value, text) == 0;
+    n += dataobjects_data::detail::double_text_own(value, text) == 0;
   return n;
 }
 
@@ -122,8 +123,8 @@ std::size_t readFallbacks(const std::vector<std::string>& texts) {
     double value = 0;
     const char* const first = text.data();
     const char* const last = first + text.size();
-    n += KavSerialize::ser_helper::parse_double(first, last, value) != nullptr &&
-         KavSerialize::ser_helper::parse_double_own(first, last, value) == nullptr;
+    n += dataobjects_data::detail::parse_double(first, last, value) != nullptr &&
+         dataobjects_data::detail::parse_double_own(first, last, value) == nullptr;
   }
   return n;
 }

@@ -25,13 +25,13 @@
 #include <vector>
 
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/Codec.h"
+#include "libs/utilities/archive/detail/DoubleText.h"
 #include "platform/Archive.h"
 #include "platform/UuidEntryDO.h"
 
 namespace dataobjects_data {
 namespace detail {
-
-namespace codec = KavSerialize::ser_helper;
 
 /// A nullable field: its null flag and the value it governs.
 template <class Flag, class T>
@@ -55,7 +55,7 @@ inline void write(Archive& archive, const UuidEntryDO& entry) {
   archive << entry;
 }
 inline void write(Archive& archive, const std::vector<unsigned char>& bytes) {
-  codec::serialize_bytes(bytes, archive);
+  serialize_bytes(bytes, archive);
 }
 template <class T>
 void write(Archive& archive, const T& value) {
@@ -72,7 +72,7 @@ inline void read(Archive& archive, UuidEntryDO& entry) {
   archive >> entry;
 }
 inline void read(Archive& archive, std::vector<unsigned char>& bytes) {
-  archive >> bytes;
+  deserialize_bytes(bytes, archive);
 }
 template <class T>
 void read(Archive& archive, T& value) {
@@ -89,7 +89,7 @@ inline std::size_t longest(bool) {
   return 1;
 }
 inline std::size_t longest(double) {
-  return codec::kDoubleTextMax;
+  return kDoubleTextMax;
 }
 inline std::size_t longest(const std::string& text) {
   return 5 + text.size();
@@ -105,7 +105,7 @@ using IfWireInteger =
 
 template <class T, class = IfWireInteger<T>>
 std::size_t longest(T) {
-  return 1 + codec::int_traits_of<T>::maxCount;
+  return 1 + int_traits<T>::maxCount;
 }
 template <class T>
 std::size_t longest(Nullable<const bool, const T> field) {
@@ -120,20 +120,20 @@ inline void put(char*& out, bool value) {
   *out++ = value ? '1' : '0';
 }
 inline void put(char*& out, double value) {
-  char text[codec::kDoubleTextMax];
-  const std::size_t length = codec::double_text(value, text);
+  char text[kDoubleTextMax];
+  const std::size_t length = double_text(value, text);
   std::memcpy(out, text, length);
   out += length;
 }
 inline void put(char*& out, const std::string& text) {
-  codec::put_sized(out, text.data(), text.size());
+  put_sized(out, text.data(), text.size());
 }
 inline void put(char*& out, const std::vector<unsigned char>& bytes) {
-  codec::put_sized(out, bytes.data(), bytes.size());
+  put_sized(out, bytes.data(), bytes.size());
 }
 template <class T, class = IfWireInteger<T>>
 void put(char*& out, T value) {
-  codec::put_int(out, value);
+  put_int(out, value);
 }
 template <class T>
 void put(char*& out, Nullable<const bool, const T> field) {
@@ -148,7 +148,7 @@ template <class T>
 struct IsText<Nullable<const bool, const T>> : std::is_same<T, double> {};
 
 /// Takes the field whole from the cursor, or nothing (false).
-inline bool take(codec::GetCursor& in, UuidEntryDO& entry) {
+inline bool take(GetCursor& in, UuidEntryDO& entry) {
   if (in.available() < sizeof(Uuid::Bytes)) return false;
   Uuid::Bytes bytes;
   std::memcpy(bytes.data(), in.next(), bytes.size());
@@ -156,37 +156,37 @@ inline bool take(codec::GetCursor& in, UuidEntryDO& entry) {
   in.take(bytes.size(), static_cast<std::streamsize>(bytes.size()));
   return true;
 }
-inline bool take(codec::GetCursor& in, bool& value) {
-  return codec::take_bool(in, value);
+inline bool take(GetCursor& in, bool& value) {
+  return take_bool(in, value);
 }
-inline bool take(codec::GetCursor& in, double& value, const Archive& archive) {
-  const codec::FastRead read = codec::take_double(in, value, archive);
-  if (read == codec::FastRead::kFailed) {
+inline bool take(GetCursor& in, double& value, const Archive& archive) {
+  const FastRead read = take_double(in, value, archive);
+  if (read == FastRead::kFailed) {
     in.done();
-    codec::throwReadFailure("double", codec::kDoubleRead);
+    throw readFailure(throw_sites::codec::kDoubleRead, "double");
   }
-  return read == codec::FastRead::kDone;
+  return read == FastRead::kDone;
 }
-inline bool take(codec::GetCursor& in, std::string& text) {
-  return codec::take_string(in, text);
+inline bool take(GetCursor& in, std::string& text) {
+  return take_string(in, text);
 }
-inline bool take(codec::GetCursor& in, std::vector<unsigned char>& bytes) {
-  return codec::take_byte_vector(in, bytes);
+inline bool take(GetCursor& in, std::vector<unsigned char>& bytes) {
+  return take_byte_vector(in, bytes);
 }
 template <class T, class = IfWireInteger<T>>
-bool take(codec::GetCursor& in, T& value) {
-  return codec::take_int(in, value);
+bool take(GetCursor& in, T& value) {
+  return take_int(in, value);
 }
 
 template <class T>
-bool take(codec::GetCursor& in, T& value, const Archive&) {
+bool take(GetCursor& in, T& value, const Archive&) {
   return take(in, value);
 }
 
 /// Reads the field from the cursor, or, when it is not there whole, ends the cursor and reads it
 /// (and with it every later field) through the codec's functions.
 template <class T>
-void read(codec::GetCursor& in, Archive& archive, T& value) {
+void read(GetCursor& in, Archive& archive, T& value) {
   if (!take(in, value, archive)) {
     in.done();
     read(archive, value);
@@ -195,7 +195,7 @@ void read(codec::GetCursor& in, Archive& archive, T& value) {
 /// Stores the flag as it is read, then reads the value only when that flag is false; otherwise
 /// the value keeps what it held.
 template <class T>
-void read(codec::GetCursor& in, Archive& archive, Nullable<bool, T> field) {
+void read(GetCursor& in, Archive& archive, Nullable<bool, T> field) {
   read(in, archive, field.isNull);
   if (!field.isNull) read(in, archive, field.value);
 }
@@ -206,12 +206,12 @@ void read(codec::GetCursor& in, Archive& archive, Nullable<bool, T> field) {
 template <class First, class... Rest>
 void writeFrom(Archive& archive, const First& first, const Rest&... rest) {
   constexpr bool needsNumberFormat = IsText<First>::value || (IsText<Rest>::value || ...);
-  if (!needsNumberFormat || codec::default_number_format(archive)) {
+  if (!needsNumberFormat || default_number_format(archive)) {
     const auto putAll = [&](char*& out) {
       put(out, first);
       (put(out, rest), ...);
     };
-    if (codec::put_direct(archive, (longest(first) + ... + longest(rest)), putAll)) return;
+    if (put_direct(archive, (longest(first) + ... + longest(rest)), putAll)) return;
   }
   write(archive, first);
   if constexpr (sizeof...(Rest) > 0) writeFrom(archive, rest...);
@@ -225,7 +225,7 @@ Archive& writeAll(Archive& archive, const Fields&... fields) {
 
 template <class... Fields>
 Archive& readAll(Archive& archive, Fields&&... fields) {
-  codec::GetCursor in(archive);
+  GetCursor in(archive);
   (read(in, archive, fields), ...);
   return archive;
 }

@@ -10,8 +10,8 @@
 /// it returns stay stored.
 ///
 /// Stored bytes that cannot be decompressed make the text request throw a DataObjectException
-/// `"Database error: deactivate all. Reason: <the decompressor's reason>"` with the owning class's
-/// file and line and the CompressionException as its root cause. A stored form shorter than its
+/// `"Database error: deactivate all. Reason: <the decompressor's reason>"` from the owning class's
+/// throw site, with the CompressionException as its root cause. A stored form shorter than its
 /// 4-byte header, or one that records a length the compressed bytes cannot produce (more than
 /// 1032 bytes per compressed byte, or more than fits an int), is reported the same way without
 /// allocating for the recorded length.
@@ -27,20 +27,15 @@
 
 #include "dataobjects/BaseDataObject.h"
 #include "platform/Archive.h"
+#include "platform/detail/ThrowSites.h"
 
 namespace dataobjects_data {
 namespace detail {
 
-/// The file (static storage) and line with which a class reports details it cannot decompress.
-struct ErrorSite {
-  const char* file;
-  int line;
-};
-
 /// The text in `stored`, cut at its first zero byte; fetched through `loader` into `stored`
 /// first when `stored` is empty and `externalReference` is not -1.
 std::string detailsText(std::vector<unsigned char>& stored, long long externalReference,
-                        ExternalReferenceLoader loader, const ErrorSite& site);
+                        ExternalReferenceLoader loader, const ThrowSite& site);
 
 /// Stores `size` bytes at `text` compressed; the empty text as an empty vector, without
 /// compressing.

@@ -21,6 +21,7 @@
 
 #include "libs/utilities/archive/ExceptionFactory.h"
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/Codec.h"
 #include "platform/Archive.h"
 #include "platform/TesmiraException.h"
 #include "platform/UuidEntryDO.h"
@@ -85,7 +86,28 @@ inline Value randomValue(std::mt19937_64& random, Kind kind) {
 
 namespace route {
 
-namespace helper = KavSerialize::ser_helper;
+// The codec's failures, built here as the library documents them, file and lines included.
+constexpr char kCodecFile[] = "../../../../libs/utilities/archive/Serialize";
+[[noreturn]] inline void writeFailure(const char* type, int line) {
+  throw ExceptionFactory(kCodecFile, line)
+      .createException<KavSerialize::SerializationException>("Serializing of object %s failed",
+                                                             type);
+}
+[[noreturn]] inline void readFailure(const char* type, int line) {
+  throw ExceptionFactory(kCodecFile, line)
+      .createException<KavSerialize::SerializationException>("Deserializing of object %s failed",
+                                                             type);
+}
+[[noreturn]] inline void writeFailure(const TesmiraException& cause, const char* type, int line) {
+  throw ExceptionFactory(kCodecFile, line)
+      .createException<KavSerialize::SerializationException>(
+          cause, "Serializing of object %s failed", type);
+}
+[[noreturn]] inline void readFailure(const TesmiraException& cause, const char* type, int line) {
+  throw ExceptionFactory(kCodecFile, line)
+      .createException<KavSerialize::SerializationException>(
+          cause, "Deserializing of object %s failed", type);
+}
 
 // The integer kinds: the type's name, the lines of its write and read failures, the largest
 // payload count and the mask that takes the count from the header (a sign bit for long long).
@@ -113,20 +135,20 @@ inline void writeInt(std::ostream& os, Kind kind, std::uint64_t magnitude, bool 
   payload[0] = static_cast<char>(header | static_cast<char>(count));
   os.write(payload, 1);
   os.write(payload + 1, count);
-  if (os.fail()) helper::throwWriteFailure(integerKind(kind).type, integerKind(kind).writeLine);
+  if (os.fail()) writeFailure(integerKind(kind).type, integerKind(kind).writeLine);
 }
 
 inline std::uint64_t readInt(std::istream& is, Kind kind) {
   const IntegerKind& k = integerKind(kind);
   char header = 0;
   is.read(&header, 1);
-  if (is.fail()) helper::throwReadFailure(k.type, k.readLine);
+  if (is.fail()) readFailure(k.type, k.readLine);
   const unsigned count = static_cast<unsigned char>(header) & k.mask;
-  if (count > k.largest) helper::throwReadFailure(k.type, k.readLine);
+  if (count > k.largest) readFailure(k.type, k.readLine);
   unsigned char payload[8] = {};
   if (count > 0) {
     is.read(reinterpret_cast<char*>(payload), count);
-    if (is.fail()) helper::throwReadFailure(k.type, k.readLine);
+    if (is.fail()) readFailure(k.type, k.readLine);
   }
   std::uint64_t magnitude = 0;
   for (unsigned i = count; i > 0; --i)
@@ -148,7 +170,7 @@ void readInt(std::istream& is, Kind kind, T& target) {
 
 inline void write(Archive& os, const Value& v) {
   const auto check = [&os](const char* type, int line) {
-    if (os.fail()) helper::throwWriteFailure(type, line);
+    if (os.fail()) writeFailure(type, line);
   };
   const Kind k = v.kind;
   const char* const uc = reinterpret_cast<const char*>(&v.uc);
@@ -164,7 +186,7 @@ inline void write(Archive& os, const Value& v) {
     try {
       writeInt(os, Kind::ULong, v.s.size(), false);
     } catch (const KavSerialize::SerializationException& cause) {
-      helper::throwWriteFailure(cause, "std::string", 851);
+      writeFailure(cause, "std::string", 851);
     }
     return (os.write(v.s.data(), static_cast<std::streamsize>(v.s.size())),
             check("std::string", 857));
@@ -182,7 +204,7 @@ inline void write(Archive& os, const Value& v) {
 // Reads into `v`, whose kind says what to read and whose members hold what was there before.
 inline void read(Archive& is, Value& v) {
   const auto check = [&is](const char* type, int line) {
-    if (is.fail()) helper::throwReadFailure(type, line);
+    if (is.fail()) readFailure(type, line);
   };
   const Kind k = v.kind;
   if (k == Kind::LongLong) return readInt(is, k, v.ll);
@@ -193,18 +215,18 @@ inline void read(Archive& is, Value& v) {
     return (is.read(reinterpret_cast<char*>(&v.uc), 1), check("unsigned char", 557));
   if (k == Kind::Bool) {
     const int c = is.get();
-    if (c == std::char_traits<char>::eof()) helper::throwReadFailure("bool", 748);
-    if (c != '0' && c != '1') helper::throwReadFailure("bool", 743);
+    if (c == std::char_traits<char>::eof()) readFailure("bool", 748);
+    if (c != '0' && c != '1') readFailure("bool", 743);
     v.b = c == '1';
   } else if (k == Kind::Double) {
-    if (streamRouteRead(is, v.d)) helper::throwReadFailure("double", 652);
+    if (streamRouteRead(is, v.d)) readFailure("double", 652);
   } else if (k == Kind::String) {
     try {
       unsigned long length = 0;  // at most 32 bits
       try {
         length = static_cast<unsigned long>(readInt(is, Kind::ULong));
       } catch (const KavSerialize::SerializationException& cause) {
-        helper::throwReadFailure(cause, "std::string", 873);
+        readFailure(cause, "std::string", 873);
       }
       std::unique_ptr<char[]> buffer(new char[length + 1]);
       buffer[length] = '\0';
@@ -242,7 +264,7 @@ inline void write(Archive& os, const Value& v) {
   if (k == Kind::UChar) return serialize(v.uc, os);
   if (k == Kind::Double) return serialize(v.d, os);
   if (k == Kind::String) return serialize(v.s, os);
-  if (k == Kind::Bytes) return KavSerialize::ser_helper::serialize_bytes(v.bytes, os);
+  if (k == Kind::Bytes) return dataobjects_data::detail::serialize_bytes(v.bytes, os);
   os << v.uuid;
 }
 

@@ -3,8 +3,8 @@
 // (2^159 <= P < 2^160), in 32-bit limbs, least significant first.
 #include <cstdint>
 
-namespace KavSerialize {
-namespace ser_helper {
+namespace dataobjects_data {
+namespace detail {
 
 extern const std::uint32_t kPowersOfFive[683][5];
 const std::uint32_t kPowersOfFive[683][5] = {
@@ -693,5 +693,5 @@ const std::uint32_t kPowersOfFive[683][5] = {
     {0x45DA41E1, 0x7F8680B4, 0xEB8FAD7C, 0x9BF0EE6A, 0xAF87023B},  // 340
 };
 
-}  // namespace ser_helper
-}  // namespace KavSerialize
+}  // namespace detail
+}  // namespace dataobjects_data

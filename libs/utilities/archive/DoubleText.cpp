@@ -10,10 +10,10 @@
 #include <cstring>
 #include <system_error>
 
-#include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/DoubleText.h"
 
-namespace KavSerialize {
-namespace ser_helper {
+namespace dataobjects_data {
+namespace detail {
 
 // Entry k - kMinPower holds 5^k truncated to its top 160 bits P (2^159 <= P < 2^160), 32-bit
 // limbs least significant first, so that 5^k lies in [P, P + 1) * 2^(floor(k log2 5) - 159).
@@ -604,5 +604,5 @@ const char* parse_double_own(const char* first, const char* last, double& value)
   return parseDouble(first, last, value, false);
 }
 
-}  // namespace ser_helper
-}  // namespace KavSerialize
+}  // namespace detail
+}  // namespace dataobjects_data
