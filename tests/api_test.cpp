@@ -6,6 +6,7 @@
 // of the library); the test body then uses each key class the way an application's index does.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -173,6 +174,19 @@ TEST(PublicApi, KeysIndexAndRoundTripAsApplicationsUseThem) {
   std::ostringstream out;
   KavSerialize::serialize(1.5f, out);
   EXPECT_EQ("1.5 ", out.str());
+
+  // Any signed type packs as a long long; float and long double read as double does.
+  out.str("");
+  EXPECT_FALSE(KavSerialize::ser_helper::pack_int(-300, out));
+  EXPECT_EQ("\x82\x2C\x01", out.str());
+  std::istringstream in("2.5 ninf 1e-2x");
+  float f = 0;
+  long double l = 0;
+  EXPECT_FALSE(KavSerialize::deserialize_floating_point(f, in));
+  EXPECT_FALSE(KavSerialize::deserialize_floating_point(l, in));
+  EXPECT_TRUE(KavSerialize::deserialize_floating_point(f, in));
+  EXPECT_EQ(0.01f, f);
+  EXPECT_EQ(-std::numeric_limits<long double>::infinity(), l);
 }
 
 }  // namespace
