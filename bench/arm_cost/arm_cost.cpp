@@ -17,6 +17,7 @@
 #include <istream>
 #include <ostream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "PeerFields.h"
@@ -157,15 +158,50 @@ void blobMemcpy(long count, std::size_t offset) {
   });
 }
 
-// One double a step, from BenchSupport.h's samples of one kind (0 random bit patterns, 1 whole
-// numbers); the archive is rewound after every cycle of values.
-void doubleWrite(int kind, long count) {
-  const std::vector<double> values = bench::sampleDoubles(kind, kCycle);
+// One value a step through the codec's functions, as an application calls them: doubles from
+// BenchSupport.h's samples of one kind (0 random bit patterns, 1 whole numbers), long longs of
+// every width, 16-byte strings without zero bytes. The archive is rewound after every cycle of values.
+std::vector<long long> longLongs() {
+  std::vector<long long> values(kCycle);
+  unsigned long long x = 88172645463325252ull;  // xorshift64
+  for (long long& v : values) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    v = static_cast<long long>(x >> (x % 64));  // magnitudes of 0 to 64 bits, both signs
+  }
+  return values;
+}
+std::vector<std::string> strings() {
+  std::vector<std::string> values(kCycle);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::vector<unsigned char> bytes = bench::randomBytes(16, static_cast<unsigned>(i));
+    values[i].assign(bytes.begin(), bytes.end());
+    for (char& c : values[i])
+      c = c == 0 ? 'z' : c;  // a zero byte would end the text read back
+  }
+  return values;
+}
+
+template <class T>
+void codecWrite(const std::vector<T>& values, long count) {
   Archive archive;
   repeat(count, [&](long i) {
     KavSerialize::serialize(values[static_cast<std::size_t>(i % kCycle)], archive);
     if (i % kCycle == kCycle - 1) archive.seekp(0);
   });
+}
+
+template <class T>
+void codecRead(const std::vector<T>& values, long count) {
+  Archive archive;
+  for (const T& v : values)
+    KavSerialize::serialize(v, archive);
+  T value{};
+  repeat(count, [&](long i) {
+    KavSerialize::deserialize(value, archive);
+    keep(value);
+    if (i % kCycle == kCycle - 1) archive.seekg(0);
+  });
+  if (!(value == values.back())) fail("the last value read differs from the one written");
 }
 
 // The same through the stream's own formatted insertion.
@@ -178,20 +214,6 @@ void doubleWriteStreamRoute(int kind, long count) {
     os << values[static_cast<std::size_t>(i % kCycle)] << ' ';
     if (i % kCycle == kCycle - 1) os.seekp(0);
   });
-}
-
-void doubleRead(int kind, long count) {
-  const std::vector<double> values = bench::sampleDoubles(kind, kCycle);
-  Archive archive;
-  for (double v : values)
-    KavSerialize::serialize(v, archive);
-  double value = 0;
-  repeat(count, [&](long i) {
-    KavSerialize::deserialize(value, archive);
-    keep(value);
-    if (i % kCycle == kCycle - 1) archive.seekg(0);
-  });
-  if (value != values.back()) fail("the last double read differs from the one written");
 }
 
 // The same through the stream's own formatted extraction and one get() for the blank.
@@ -235,14 +257,18 @@ const Operation kOperations[] = {
      [](long n) { msgpackRoundTrip(bench::measurementFields(kBlob, false), n); }},
     {"blob_64k_memcpy", [](long n) { blobMemcpy(n, 0); }},
     {"blob_64k_memcpy_unaligned", [](long n) { blobMemcpy(n, 4); }},
-    {"double_write", [](long n) { doubleWrite(0, n); }},
+    {"double_write", [](long n) { codecWrite(bench::sampleDoubles(0, kCycle), n); }},
     {"double_write_stream_route", [](long n) { doubleWriteStreamRoute(0, n); }},
-    {"double_read", [](long n) { doubleRead(0, n); }},
+    {"double_read", [](long n) { codecRead(bench::sampleDoubles(0, kCycle), n); }},
     {"double_read_stream_route", [](long n) { doubleReadStreamRoute(0, n); }},
-    {"double_write_whole", [](long n) { doubleWrite(1, n); }},
+    {"double_write_whole", [](long n) { codecWrite(bench::sampleDoubles(1, kCycle), n); }},
     {"double_write_whole_stream_route", [](long n) { doubleWriteStreamRoute(1, n); }},
-    {"double_read_whole", [](long n) { doubleRead(1, n); }},
+    {"double_read_whole", [](long n) { codecRead(bench::sampleDoubles(1, kCycle), n); }},
     {"double_read_whole_stream_route", [](long n) { doubleReadStreamRoute(1, n); }},
+    {"longlong_write", [](long n) { codecWrite(longLongs(), n); }},
+    {"longlong_read", [](long n) { codecRead(longLongs(), n); }},
+    {"string_write", [](long n) { codecWrite(strings(), n); }},
+    {"string_read", [](long n) { codecRead(strings(), n); }},
 };
 
 int usage() {
