@@ -2,8 +2,8 @@
 """Mutation testing: how many injected faults in the library does the test suite catch?
 
 Picks a reproducible sample of small faults in the library sources (platform/,
-libs/utilities/archive/, dataobjects/), and for each one builds the tree with that single
-fault and runs the whole CTest suite. A fault the suite notices is "killed", one it does not
+libs/utilities/archive/, dataobjects/, each with its detail/ folder), and for each one builds
+the tree with that single fault and runs the whole CTest suite. A fault the suite notices is "killed", one it does not
 notice "survived"; a fault that does not build is only counted as such.
 
 Faults (each keeps every line where it is, so no reported line number moves):
@@ -47,9 +47,12 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LIBRARY_SOURCES = [
     "platform/*.h",
     "platform/*.cpp",
+    "platform/detail/*.h",
     "libs/utilities/archive/*",
+    "libs/utilities/archive/detail/*.h",
     "dataobjects/*.h",
     "dataobjects/*.cpp",
+    "dataobjects/detail/*.h",
 ]
 
 # ---- tokenizer -----------------------------------------------------------------------------
