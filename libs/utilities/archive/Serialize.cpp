@@ -43,7 +43,9 @@ bool read_bytes_bounded(std::string& target, std::uint32_t count, std::istream& 
     return !is.fail();
   }
   // Each chunk is at most as large as what has already arrived, so the string never holds more
-  // than twice the bytes the input really had. gcount() ends as one read of them all leaves it.
+  // than twice the bytes the input really had. gcount() ends as one read of them all leaves it;
+  // where the stream's count cannot be set (other standard libraries than libstdc++), as the
+  // last chunk's read leaves it.
   std::size_t done = 0;
   try {
     while (done < total) {
@@ -167,13 +169,18 @@ void deserialize_bytes(std::vector<unsigned char>& vector, std::istream& is) {
   unsigned long count = 0;
   KavSerialize::deserialize(count, is);
   vector.resize(count);
-  // One transfer, unless the stream throws on failure: then one byte at a time, so that it
-  // throws from the read of the first missing byte, as the one-byte route does.
+  // One transfer and the last byte on its own, unless the stream throws on failure: then one
+  // byte at a time, so that it throws from the read of the first missing byte, as the one-byte
+  // route does. gcount() ends as that route leaves it: 1 after the last byte, 0 after a failed
+  // read (an empty read sets it so).
   if (count > 0 && is.exceptions() == std::ios_base::goodbit) {
-    read_bytes(is, reinterpret_cast<char*>(vector.data()), count);
-    const bool failed = is.fail();
-    LastCount::set(is, failed ? 0 : 1);
-    if (failed) throw readFailure(sites::kUnsignedCharRead, "unsigned char");
+    char* const data = reinterpret_cast<char*>(vector.data());
+    read_bytes(is, data, count - 1);
+    if (!is.fail()) read_bytes(is, data + count - 1, 1);
+    if (is.fail()) {
+      is.read(data, 0);
+      throw readFailure(sites::kUnsignedCharRead, "unsigned char");
+    }
     return;
   }
   for (unsigned char& element : vector)

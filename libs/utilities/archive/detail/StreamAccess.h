@@ -15,7 +15,8 @@
 ///
 /// Setting gcount() and reading the stream's locale without a copy need members that the
 /// standard library keeps protected. They are reached only with libstdc++, whose members are
-/// known; with any other standard library every read takes the stream's own route and the
+/// known; with any other standard library (or with DATAOBJECTS_PORTABLE_STREAM_ACCESS defined,
+/// which the tests use to check that route) every read takes the stream's own route and the
 /// locale is compared through getloc().
 #ifndef LIBS_UTILITIES_ARCHIVE_DETAIL_STREAMACCESS_H
 #define LIBS_UTILITIES_ARCHIVE_DETAIL_STREAMACCESS_H
@@ -40,7 +41,7 @@ struct Areas : std::streambuf {
   static void get_skip(std::streambuf* b, int n) { (b->*&Areas::gbump)(n); }
 };
 
-#if defined(__GLIBCXX__)
+#if defined(__GLIBCXX__) && !defined(DATAOBJECTS_PORTABLE_STREAM_ACCESS)
 // The count of the last unformatted input, which std::istream keeps protected; direct reads set
 // it as read() and get() do.
 struct LastCount : std::istream {
