@@ -725,12 +725,16 @@ TYPED_TEST(CompressedDetailsTest, HostileStoredBytesEndInADatabaseError) {
   const struct {
     const char* label;
     std::vector<unsigned char> stored;
+    const char* causeFile;  // where the root cause comes from
+    int causeLine;
   } cases[] = {
-      {"shorter than the header", {0x05, 0x00, 0x00}},
-      {"4 GiB recorded", withLength(0xFFFFFFFFu)},
-      {"more than the stream can expand to", withLength(static_cast<unsigned>(good.size()) * 1100)},
-      {"one byte less than the stream holds", withLength(static_cast<unsigned>(text.size()) - 1)},
-      {"corrupt stream", flipped},
+      {"shorter than the header", {0x05, 0x00, 0x00}, "CompressedDetails", 1},
+      {"4 GiB recorded", withLength(0xFFFFFFFFu), "CompressedDetails", 2},
+      {"more than the stream can expand to", withLength(static_cast<unsigned>(good.size()) * 1100),
+       "CompressedDetails", 2},
+      {"one byte less than the stream holds", withLength(static_cast<unsigned>(text.size()) - 1),
+       "CompressionGZip", 90},
+      {"corrupt stream", flipped, "CompressionGZip", 70},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -744,6 +748,8 @@ TYPED_TEST(CompressedDetailsTest, HostileStoredBytesEndInADatabaseError) {
       EXPECT_EQ(A::kLine, e.getLine());
       ASSERT_NE(nullptr, e.getRootCause());
       EXPECT_NE(nullptr, dynamic_cast<const CompressionException*>(e.getRootCause()));
+      EXPECT_STREQ(c.causeFile, e.getRootCause()->getFile());
+      EXPECT_EQ(c.causeLine, e.getRootCause()->getLine());
       EXPECT_EQ(
           std::string("Database error: deactivate all. Reason: ") + e.getRootCause()->Reason(),
           e.Reason());

@@ -176,10 +176,35 @@ TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
       EXPECT_EQ(text, uncompress(compress(text, level), int(text.size())));
     }
   }
-  EXPECT_THROW(CompressionGZip(10), CompressionException);
+  for (int level : {-2, 10})
+    expectThrows(
+        [&] { CompressionGZip{level}; },
+        {"CompressionException", "compression level must be -1 or 0 to 9", "CompressionGZip", 30});
   for (int length : {-1, 1})  // refused before zlib sees them
     expectThrows([&] { CompressionGZip(-1).Uncompress(length, "", 1, nullptr); },
                  {"CompressionException", "invalid input", "CompressionGZip", 40});
+}
+
+// A container zlib does not know (the window bits a derived class passes) fails where its
+// stream is set up: a fresh deflate stream, and the thread's inflate stream made or reset.
+TEST(CompressionZLibBase, AContainerZlibRefusesFailsWhereTheStreamIsSetUp) {
+  struct UnknownContainer : CompressionZLibBase {
+    UnknownContainer() : CompressionZLibBase(-1, 99) {}
+  };
+  const auto failure = [](const char* reason, int line) {
+    return ExpectedFailure{"CompressionException", reason, "CompressionGZip", line};
+  };
+  int length = 0;
+  expectThrows([&] { UnknownContainer().Compress(1, "x", length); },
+               failure("deflateInit2 failed", 50));
+  char out[1];
+  CompressionZLibBase::ReleaseThreadStreams();
+  expectThrows([&] { UnknownContainer().Uncompress(1, "x", 1, out); },
+               failure("inflateInit2 failed", 60));
+  EXPECT_EQ("abc", uncompress(compress("abc"), 3));  // the thread keeps an inflate stream now
+  expectThrows([&] { UnknownContainer().Uncompress(1, "x", 1, out); },
+               failure("inflateReset2 failed", 60));
+  EXPECT_EQ("abc", uncompress(compress("abc"), 3)) << "the kept stream still works";
 }
 
 // The sanitizers' allocators do not show in mallinfo2().
