@@ -86,23 +86,41 @@ class FileSource : public Source {
   long long before_ = 0;
 };
 
-// Output collected in a string, which take() hands over.
-class StringSink : public std::streambuf {
+// Output collected straight into a bytes object, which take() hands over.
+class BytesSink : public std::streambuf {
  public:
-  std::string take() {
-    buffer_.resize(static_cast<std::size_t>(pptr() - pbase()));
-    std::string out;
-    out.swap(buffer_);
+  BytesSink() = default;
+  ~BytesSink() override { Py_XDECREF(bytes_); }
+  BytesSink(const BytesSink&) = delete;
+  BytesSink& operator=(const BytesSink&) = delete;
+
+  // What was written since the last take().
+  py::bytes take() {
+    if (bytes_ == nullptr) return py::bytes("", 0);
+    if (_PyBytes_Resize(&bytes_, pptr() - pbase()) != 0) throw py::error_already_set();
+    PyObject* out = bytes_;
+    bytes_ = nullptr;
     setp(nullptr, nullptr);
-    return out;
+    return py::reinterpret_steal<py::bytes>(out);
   }
-  std::size_t size() const { return static_cast<std::size_t>(pptr() - pbase()); }
+  Py_ssize_t size() const { return pptr() - pbase(); }
 
  protected:
   int_type overflow(int_type c) override {
-    const std::size_t used = size();
-    buffer_.resize(std::max<std::size_t>(4096, 2 * buffer_.size()));
-    setp(&buffer_[0], &buffer_[0] + buffer_.size());
+    const Py_ssize_t used = size();
+    const Py_ssize_t capacity = std::max<Py_ssize_t>(4096, 2 * (epptr() - pbase()));
+    if (bytes_ == nullptr) {
+      bytes_ = PyBytes_FromStringAndSize(nullptr, capacity);
+    } else if (_PyBytes_Resize(&bytes_, capacity) != 0) {
+      bytes_ = nullptr;
+    }
+    if (bytes_ == nullptr) {  // no memory: the stream reports a failed write
+      PyErr_Clear();
+      setp(nullptr, nullptr);
+      return traits_type::eof();
+    }
+    char* data = PyBytes_AS_STRING(bytes_);
+    setp(data, data + capacity);
     advance(used);
     if (!traits_type::eq_int_type(c, traits_type::eof())) {
       *pptr() = traits_type::to_char_type(c);
@@ -112,23 +130,26 @@ class StringSink : public std::streambuf {
   }
   std::streamsize xsputn(const char* data, std::streamsize count) override {
     for (std::streamsize done = 0; done < count;) {
-      if (pptr() == epptr()) overflow(traits_type::eof());
+      if (pptr() == epptr() &&
+          traits_type::eq_int_type(overflow(traits_type::eof()), traits_type::eof())) {
+        return done;
+      }
       const std::streamsize room = std::min<std::streamsize>(count - done, epptr() - pptr());
       traits_type::copy(pptr(), data + done, static_cast<std::size_t>(room));
-      advance(static_cast<std::size_t>(room));
+      advance(room);
       done += room;
     }
     return count;
   }
 
  private:
-  void advance(std::size_t count) {  // pbump takes an int
+  void advance(Py_ssize_t count) {  // pbump takes an int
     for (; count > kStep; count -= kStep)
-      pbump(static_cast<int>(kStep));
+      pbump(kStep);
     pbump(static_cast<int>(count));
   }
-  static constexpr std::size_t kStep = 1 << 30;
-  std::string buffer_;
+  static constexpr int kStep = 1 << 30;
+  PyObject* bytes_ = nullptr;
 };
 
 }  // namespace python

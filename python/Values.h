@@ -8,6 +8,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -64,7 +65,13 @@ struct PyValue;
 template <>
 struct PyValue<UuidEntryDO> {
   static py::object to(const UuidEntryDO& entry) { return py::cast(entry); }
-  static py::object text(const UuidEntryDO& entry) { return py::str(entry.ToString()); }
+  static py::object text(const UuidEntryDO& entry) {  // ASCII, so made without decoding
+    const std::string text = entry.ToString();
+    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(text.size()), 127);
+    if (s == nullptr) raised();
+    std::memcpy(PyUnicode_1BYTE_DATA(s), text.data(), text.size());
+    return py::reinterpret_steal<py::object>(s);
+  }
   // A UuidEntryDO, its text, a uuid.UUID or its 16 bytes.
   static UuidEntryDO from(py::handle value, Accept = Accept::Python) {
     static PyObject* uuidType =

@@ -4,9 +4,12 @@
 #include <pybind11/pybind11.h>
 
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <new>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "dataobjects/detail/ObjectFields.h"
@@ -95,9 +98,7 @@ std::vector<unsigned char> callLoader(long long reference) {
 // While it lives, details getters that ask their object's loader call `loader`.
 class LoaderScope {
  public:
-  explicit LoaderScope(const py::object& loader) : previous_(currentLoader) {
-    currentLoader = loader.ptr();
-  }
+  explicit LoaderScope(PyObject* loader) : previous_(currentLoader) { currentLoader = loader; }
   ~LoaderScope() { currentLoader = previous_; }
   LoaderScope(const LoaderScope&) = delete;
   LoaderScope& operator=(const LoaderScope&) = delete;
@@ -106,51 +107,122 @@ class LoaderScope {
   PyObject* previous_;
 };
 
-// A data object as Python holds it: with the Python callable that fetches its details.
-template <class O>
-struct Bound : O {
-  py::object loader;  // null or None: no loader
-};
+// Sets the Python error of the exception being handled, as pybind11's functions do.
+void setError() {
+  try {
+    throw;
+  } catch (py::error_already_set& e) {
+    e.restore();
+  } catch (const py::builtin_exception& e) {
+    e.set_error();
+  } catch (const TesmiraException& e) {
+    const py::object exception = toPython(e);
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception.ptr())), exception.ptr());
+  } catch (const std::bad_alloc&) {
+    PyErr_NoMemory();
+  } catch (const std::exception& e) {
+    PyErr_SetString(PyExc_RuntimeError, e.what());
+  }
+}
+
+// Runs f, which returns a new reference; a C++ exception becomes the Python error and null.
+template <class F>
+PyObject* guarded(F f) {
+  try {
+    return f();
+  } catch (...) {
+    setError();
+    return nullptr;
+  }
+}
+template <class F>
+int guardedStatus(F f) {
+  try {
+    f();
+    return 0;
+  } catch (...) {
+    setError();
+    return -1;
+  }
+}
 
 // ---- the classes ----------------------------------------------------------------------------
+//
+// Each class is a plain Python type whose instances hold the C++ object in place: reading an
+// archive makes one allocation per object and no registration, which keeps loads() ahead of
+// msgpack's unpacking of the same fields.
+
+// A data object as Python holds it, with the Python callable that fetches its details.
+template <class O>
+struct Instance {
+  PyObject_HEAD O object;
+  PyObject* loader;  // owned; null: no loader
+};
+
+template <class O>
+PyTypeObject* classType = nullptr;
+
+template <class O>
+Instance<O>& instance(PyObject* self) {
+  return *reinterpret_cast<Instance<O>*>(self);
+}
+
+// A new instance holding a default object.
+template <class O>
+PyObject* make(PyTypeObject* type) {
+  PyObject* self = type->tp_alloc(type, 0);
+  if (self == nullptr) raised();
+  try {
+    new (&instance<O>(self).object) O();
+  } catch (...) {
+    type->tp_free(self);
+    Py_DECREF(type);
+    throw;
+  }
+  instance<O>(self).loader = nullptr;
+  return self;
+}
+
+template <class O>
+void dealloc(PyObject* self) {
+  PyTypeObject* type = Py_TYPE(self);
+  instance<O>(self).object.~O();
+  Py_CLEAR(instance<O>(self).loader);
+  type->tp_free(self);
+  Py_DECREF(type);
+}
 
 // How the archive functions read and write objects of one class.
 struct ClassOps {
   PyTypeObject* type;
-  py::object (*read)(Archive& archive);
-  void (*write)(Archive& archive, py::handle object);
+  PyObject* (*read)(Archive& archive);
+  void (*write)(Archive& archive, PyObject* object);
 };
 std::vector<ClassOps> classOps;
 
 const ClassOps* opsOfObject(py::handle object) {
   for (const ClassOps& ops : classOps)
     if (Py_TYPE(object.ptr()) == ops.type) return &ops;
-  for (const ClassOps& ops : classOps)
-    if (PyType_IsSubtype(Py_TYPE(object.ptr()), ops.type)) return &ops;
   return nullptr;
 }
 
 const ClassOps& opsOfClass(py::handle cls) {
   for (const ClassOps& ops : classOps)
-    if (PyType_Check(cls.ptr()) &&
-        PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(cls.ptr()), ops.type)) {
-      return ops;
-    }
+    if (cls.ptr() == reinterpret_cast<PyObject*>(ops.type)) return ops;
   throw py::type_error("expected a data object class, got " + std::string(py::repr(cls)));
 }
 
 template <class O>
-py::object readObject(Archive& archive) {
-  auto object = std::make_unique<Bound<O>>();
-  archive >> static_cast<O&>(*object);
-  return py::cast(std::move(object));
+PyObject* readObject(Archive& archive) {
+  const py::object self = py::reinterpret_steal<py::object>(make<O>(classType<O>));
+  archive >> instance<O>(self.ptr()).object;
+  return self.inc_ref().ptr();
 }
 
 template <class O>
-void writeObject(Archive& archive, py::handle item) {
-  const Bound<O>& object = item.cast<const Bound<O>&>();
-  const LoaderScope scope(object.loader);
-  archive << static_cast<const O&>(object);
+void writeObject(Archive& archive, PyObject* self) {
+  const LoaderScope scope(instance<O>(self).loader);
+  archive << instance<O>(self).object;
 }
 
 template <class F>
@@ -169,21 +241,21 @@ std::vector<PyObject*>& fieldNames() {
 }
 
 template <class O, class F>
-py::object getField(const Bound<O>& object, const F& field) {
-  if (field.isNull && (object.*field.isNull)()) return py::none();
-  const LoaderScope scope(object.loader);
-  return PyValue<TypeOf<F>>::to((object.*field.get)());
+py::object getField(const Instance<O>& self, const F& field) {
+  if (field.isNull && (self.object.*field.isNull)()) return py::none();
+  const LoaderScope scope(self.loader);
+  return PyValue<TypeOf<F>>::to((self.object.*field.get)());
 }
 
 template <class O, class F>
-void setField(Bound<O>& object, const F& field, py::handle value, Accept accept) {
+void setField(Instance<O>& self, const F& field, py::handle value, Accept accept) {
   if (value.is_none()) {
     if (!field.setNull) throw py::type_error(std::string(field.name) + " cannot be None");
-    (object.*field.setNull)(true);
+    (self.object.*field.setNull)(true);
     return;
   }
   try {
-    (object.*field.set)(PyValue<TypeOf<F>>::from(value, accept));
+    (self.object.*field.set)(PyValue<TypeOf<F>>::from(value, accept));
   } catch (const py::type_error& e) {
     throw py::type_error(std::string(field.name) + ": " + e.what());
   } catch (const py::value_error& e) {
@@ -193,16 +265,16 @@ void setField(Bound<O>& object, const F& field, py::handle value, Accept accept)
 
 // Sets the fields a dict names; a name that is no field raises TypeError.
 template <class O>
-void setFields(Bound<O>& object, py::handle fields, Accept accept) {
+void setFields(Instance<O>& self, PyObject* fields, Accept accept) {
   PyObject* name = nullptr;
   PyObject* value = nullptr;
-  for (Py_ssize_t position = 0; PyDict_Next(fields.ptr(), &position, &name, &value);) {
+  for (Py_ssize_t position = 0; PyDict_Next(fields, &position, &name, &value);) {
     bool found = false;
     forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
       if (!found && PyUnicode_Check(name) &&
           PyUnicode_CompareWithASCIIString(name, field.name) == 0) {
         found = true;
-        setField(object, field, value, accept);
+        setField(self, field, value, accept);
       }
     });
     if (!found) {
@@ -213,14 +285,15 @@ void setFields(Bound<O>& object, py::handle fields, Accept accept) {
 }
 
 template <class O>
-py::dict toDict(const Bound<O>& object) {
-  const LoaderScope scope(object.loader);
+py::dict toDict(const Instance<O>& self) {
+  const LoaderScope scope(self.loader);
   py::dict dict;
   PyObject* const* name = fieldNames<O>().data();
   forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
-    const py::object value = field.isNull && (object.*field.isNull)()
-                                 ? py::none()
-                                 : PyValue<TypeOf<decltype(field)>>::text((object.*field.get)());
+    const py::object value =
+        field.isNull && (self.object.*field.isNull)()
+            ? py::none()
+            : PyValue<TypeOf<decltype(field)>>::text((self.object.*field.get)());
     if (PyDict_SetItem(dict.ptr(), *name++, value.ptr()) != 0) raised();
   });
   return dict;
@@ -229,24 +302,13 @@ py::dict toDict(const Bound<O>& object) {
 // Reads the details of an object through its own loader, so that comparing it with another
 // needs no loader any more.
 template <class O>
-void fetchDetails(const Bound<O>& object) {
+void fetchDetails(const Instance<O>& self) {
   forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
-    if (field.role == FieldRole::Details && object.loader) {
-      const LoaderScope scope(object.loader);
-      (object.*field.get)();
+    if (field.role == FieldRole::Details && self.loader != nullptr) {
+      const LoaderScope scope(self.loader);
+      (self.object.*field.get)();
     }
   });
-}
-
-std::string fieldDoc(const char* type, FieldRole role) {
-  static const char* const roles[] = {"a part of the key",
-                                      "",
-                                      "details text, stored compressed",
-                                      "external reference (-1: none)",
-                                      "",
-                                      "None while null"};
-  const std::string what = roles[static_cast<int>(role)];
-  return std::string(type) + (what.empty() ? "" : "; " + what);
 }
 
 template <class T>
@@ -255,21 +317,224 @@ const char* pythonType() {
     return "UuidEntryDO (set from it, a str, a uuid.UUID or 16 bytes)";
   if (std::is_same<T, bool>::value) return "bool";
   if (std::is_same<T, double>::value) return "float";
-  if (std::is_same<T, std::string>::value) return "str";
-  if (std::is_same<T, Bytes>::value) return "bytes";
+  if (std::is_same<T, std::string>::value) return "str (set from str or bytes)";
+  if (std::is_same<T, Bytes>::value) return "bytes (set from any bytes-like object)";
   if (std::is_same<T, unsigned short>::value) return "int (unsigned 16 bits)";
   if (std::is_same<T, unsigned int>::value) return "int (unsigned 32 bits)";
   return "int (signed 64 bits)";
 }
 
+const char* roleDoc(FieldRole role) {
+  static const char* const roles[] = {"; a part of the key",
+                                      "",
+                                      "; details text, stored compressed",
+                                      "; external reference (-1: none)",
+                                      "",
+                                      "; None while null"};
+  return roles[static_cast<int>(role)];
+}
+
+// Texts that Python keeps pointers to, for the process's lifetime.
+const char* kept(std::string text) {
+  static std::deque<std::string> texts;
+  texts.push_back(std::move(text));
+  return texts.back().c_str();
+}
+
+// ---- slots and methods ----------------------------------------------------------------------
+
+template <class O, std::size_t I>
+PyObject* getAt(PyObject* self, void*) {
+  return guarded([&] {
+    return getField(instance<O>(self), std::get<I>(ObjectFields<O>::fields())).release().ptr();
+  });
+}
+
+template <class O, std::size_t I>
+int setAt(PyObject* self, PyObject* value, void*) {
+  return guardedStatus([&] {
+    if (value == nullptr) throw py::type_error("a field cannot be deleted");
+    setField(instance<O>(self), std::get<I>(ObjectFields<O>::fields()), value, Accept::Python);
+  });
+}
+
+template <class O, std::size_t... I>
+std::vector<PyGetSetDef> fieldDefs(std::index_sequence<I...>) {
+  const auto fields = ObjectFields<O>::fields();
+  return {PyGetSetDef{std::get<I>(fields).name, &getAt<O, I>, &setAt<O, I>,
+                      kept(std::string(pythonType<TypeOf<decltype(std::get<I>(fields))>>()) +
+                           roleDoc(std::get<I>(fields).role)),
+                      nullptr}...};
+}
+
 template <class O>
-void bindId(py::class_<Bound<O>>& cls) {
+int init(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guardedStatus([&] {
+    if (PyTuple_GET_SIZE(args) != 0) {
+      throw py::type_error(std::string(ObjectFields<O>::name) + "() takes keyword arguments only");
+    }
+    if (kwargs != nullptr) setFields(instance<O>(self), kwargs, Accept::Python);
+  });
+}
+
+template <class O>
+PyObject* newObject(PyTypeObject* type, PyObject*, PyObject*) {
+  return guarded([&] { return make<O>(type); });
+}
+
+template <class O>
+PyObject* copyObject(PyObject* self, PyObject* = nullptr) {
+  return guarded([&] {
+    PyObject* copy = make<O>(Py_TYPE(self));
+    instance<O>(copy).object = instance<O>(self).object;
+    Py_XINCREF(instance<O>(self).loader);
+    instance<O>(copy).loader = instance<O>(self).loader;
+    return copy;
+  });
+}
+
+template <class O>
+PyObject* str(PyObject* self) {
+  return guarded([&] {
+    const LoaderScope scope(instance<O>(self).loader);
+    return py::str(instance<O>(self).object.ToString()).release().ptr();
+  });
+}
+
+template <class O>
+PyObject* repr(PyObject* self) {
+  return guarded([&] {
+    return py::str(std::string(ObjectFields<O>::name) + ".from_dict(" +
+                   std::string(py::repr(toDict(instance<O>(self)))) + ")")
+        .release()
+        .ptr();
+  });
+}
+
+// == and != compare every field (isIdentical).
+template <class O>
+PyObject* compare(PyObject* a, PyObject* b, int op) {
+  if ((op != Py_EQ && op != Py_NE) || Py_TYPE(a) != Py_TYPE(b)) Py_RETURN_NOTIMPLEMENTED;
+  return guarded([&] {
+    fetchDetails(instance<O>(a));
+    fetchDetails(instance<O>(b));
+    const bool identical = instance<O>(a).object.isIdentical(instance<O>(b).object);
+    return PyBool_FromLong(identical == (op == Py_EQ));
+  });
+}
+
+template <class O>
+PyObject* toDictMethod(PyObject* self, PyObject*) {
+  return guarded([&] { return toDict(instance<O>(self)).release().ptr(); });
+}
+
+template <class O>
+PyObject* fromDict(PyObject* cls, PyObject* dict) {
+  return guarded([&] {
+    const py::object self =
+        py::reinterpret_steal<py::object>(make<O>(reinterpret_cast<PyTypeObject*>(cls)));
+    const py::dict fields(py::reinterpret_borrow<py::object>(dict));
+    setFields(instance<O>(self.ptr()), fields.ptr(), Accept::Json);
+    return self.inc_ref().ptr();
+  });
+}
+
+template <class O>
+PyObject* key(PyObject* self, PyObject*) {
+  return guarded(
+      [&] { return py::cast(instance<O>(self).object.getDataObjectId()).release().ptr(); });
+}
+
+template <class O>
+PyObject* getState(PyObject* self, PyObject*) {
+  return guarded([&] {
+    Archive archive;
+    writeObject<O>(archive, self);
+    return py::bytes(archive.str()).release().ptr();
+  });
+}
+
+template <class O>
+PyObject* setState(PyObject* self, PyObject* state) {
+  return guarded([&] {
+    Archive archive(std::string(py::reinterpret_borrow<py::bytes>(state)));
+    archive >> instance<O>(self).object;
+    Py_RETURN_NONE;
+  });
+}
+
+template <class O>
+PyObject* loaderGet(PyObject* self, void*) {
+  PyObject* loader = instance<O>(self).loader ? instance<O>(self).loader : Py_None;
+  Py_INCREF(loader);
+  return loader;
+}
+
+template <class O>
+int loaderSet(PyObject* self, PyObject* loader, void*) {
+  return guardedStatus([&] {
+    if (loader != nullptr && loader != Py_None && !PyCallable_Check(loader))
+      throw py::type_error("a loader is a callable or None");
+    Instance<O>& o = instance<O>(self);
+    const bool none = loader == nullptr || loader == Py_None;
+    Py_XINCREF(none ? nullptr : loader);
+    Py_XSETREF(o.loader, none ? nullptr : loader);
+    o.object.externalReferenceLoader = none ? nullptr : &callLoader;
+  });
+}
+
+template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
+PyObject* storedGet(PyObject* self, void*) {
+  return guarded(
+      [&] { return PyValue<Bytes>::to((instance<O>(self).object.*Get)()).release().ptr(); });
+}
+
+template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
+int storedSet(PyObject* self, PyObject* value, void*) {
+  return guardedStatus([&] {
+    if (value == nullptr) throw py::type_error("a field cannot be deleted");
+    (instance<O>(self).object.*Set)(PyValue<Bytes>::from(value));
+  });
+}
+
+// What a class has beyond its fields: nothing, or stored details and a loader.
+template <class O>
+void addExtras(std::vector<PyGetSetDef>&) {}
+
+template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
+void addDetails(std::vector<PyGetSetDef>& defs, const char* name) {
+  defs.push_back({name, &storedGet<O, Get, Set>, &storedSet<O, Get, Set>,
+                  "bytes: the details as stored, a 4-byte little-endian length and a gzip "
+                  "stream (nothing is fetched)",
+                  nullptr});
+  defs.push_back({"loader", &loaderGet<O>, &loaderSet<O>,
+                  "Called with the external reference (int) when the details are read and none "
+                  "are held; returns their stored form (bytes) or None",
+                  nullptr});
+}
+template <>
+void addExtras<MeasurementDataDO>(std::vector<PyGetSetDef>& defs) {
+  using O = MeasurementDataDO;
+  addDetails<O, &O::getCompressedMeasurementDataDetails, &O::setCompressedMeasurementDataDetails>(
+      defs, "CompressedMeasurementDataDetails");
+}
+template <>
+void addExtras<CharacteristicValueDataDO>(std::vector<PyGetSetDef>& defs) {
+  using O = CharacteristicValueDataDO;
+  addDetails<O, &O::getCompressedCharacteristicValueDataDetails,
+             &O::setCompressedCharacteristicValueDataDetails>(
+      defs, "CompressedCharacteristicValueDataDetails");
+}
+
+template <class O>
+void bindId(py::handle cls) {
   using Id = typename O::Id;
   py::class_<Id>(cls, "Id",
                  "The key of the class: hashable, ordered as in C++ (< by the first part that "
                  "differs, > as soon as a part is greater).")
       .def(py::init([](py::args parts) {
-             Bound<O> object;
+             const py::object holder = py::reinterpret_steal<py::object>(make<O>(classType<O>));
+             Instance<O>& object = instance<O>(holder.ptr());
              std::size_t given = 0, keys = 0;
              forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
                if (field.role != FieldRole::Key) return;
@@ -280,7 +545,7 @@ void bindId(py::class_<Bound<O>>& cls) {
                throw py::type_error(std::string(ObjectFields<O>::name) + ".Id takes " +
                                     std::to_string(keys) + " key part(s)");
              }
-             return object.getDataObjectId();
+             return object.object.getDataObjectId();
            }),
            "The key with the given parts, in the class's key order.")
       .def("__str__", &Id::ToString)
@@ -304,112 +569,60 @@ void bindId(py::class_<Bound<O>>& cls) {
       });
 }
 
-// What a class has beyond its fields: nothing, or compressed details and their loader.
 template <class O>
-void bindExtras(py::class_<Bound<O>>&) {}
-
-template <class O>
-void bindDetails(py::class_<Bound<O>>& cls, const char* name,
-                 std::vector<unsigned char>& (O::*get)(),
-                 void (O::*set)(const std::vector<unsigned char>&)) {
-  cls.def_property(
-      name, [get](Bound<O>& o) { return PyValue<Bytes>::to((o.*get)()); },
-      [set](Bound<O>& o, py::handle v) { (o.*set)(PyValue<Bytes>::from(v)); },
-      "The details as stored: 4-byte little-endian length, then a gzip stream (nothing is "
-      "fetched).");
-  cls.def_property(
-      "loader", [](const Bound<O>& o) { return o.loader ? o.loader : py::none(); },
-      [](Bound<O>& o, py::handle loader) {
-        if (!loader.is_none() && !PyCallable_Check(loader.ptr()))
-          throw py::type_error("a loader is a callable or None");
-        o.loader = py::reinterpret_borrow<py::object>(loader);
-        o.externalReferenceLoader = loader.is_none() ? nullptr : &callLoader;
-      },
-      "Called with the external reference (int) when the details are read and none are held; "
-      "returns the stored form (bytes) or None.");
-}
-
-template <>
-void bindExtras(py::class_<Bound<MeasurementDataDO>>& cls) {
-  bindDetails<MeasurementDataDO>(cls, "CompressedMeasurementDataDetails",
-                                 &MeasurementDataDO::getCompressedMeasurementDataDetails,
-                                 &MeasurementDataDO::setCompressedMeasurementDataDetails);
-}
-template <>
-void bindExtras(py::class_<Bound<CharacteristicValueDataDO>>& cls) {
-  bindDetails<CharacteristicValueDataDO>(
-      cls, "CompressedCharacteristicValueDataDetails",
-      &CharacteristicValueDataDO::getCompressedCharacteristicValueDataDetails,
-      &CharacteristicValueDataDO::setCompressedCharacteristicValueDataDetails);
+std::string classDoc() {
+  std::string doc = std::string(ObjectFields<O>::name) +
+                    "(**fields)\n\nA data object; the fields, in archive order:";
+  forEachField(ObjectFields<O>::fields(),
+               [&](const auto& field) { doc += std::string(" ") + field.name; });
+  return doc +
+         ".\n\n== compares every field (C++ isIdentical), not only the key as C++'s == "
+         "does; key() gives the key.";
 }
 
 template <class O>
 void bindClass(py::module_& m) {
-  using B = Bound<O>;
-  using D = ObjectFields<O>;
-  py::class_<B> cls(m, D::name);
-  cls.def(py::init([](py::kwargs fields) {
-            auto object = std::make_unique<B>();
-            setFields(*object, fields, Accept::Python);
-            return object;
-          }),
-          "An object with the fields given by name; the others take their defaults.");
-  forEachField(D::fields(), [&](const auto& field) {
-    const std::string doc = fieldDoc(pythonType<TypeOf<decltype(field)>>(), field.role);
-    cls.def_property(
-        field.name, [field](const B& o) { return getField(o, field); },
-        [field](B& o, py::handle v) { setField(o, field, v, Accept::Python); }, doc.c_str());
-  });
-  cls.def("to_dict", &toDict<O>,
-          "The fields by name in archive order, as dump --json gives them: UUIDs as str, blobs "
-          "as bytes, null as None.");
-  cls.def_static(
-      "from_dict",
-      [](py::handle dict) {
-        auto object = std::make_unique<B>();
-        setFields(*object, py::dict(py::reinterpret_borrow<py::object>(dict)), Accept::Json);
-        return object;
-      },
-      "An object from to_dict()'s dict or the tool's JSON object (base64 blobs, \"inf\", "
-      "\"-inf\", \"nan\", {\"base64\": ...} texts); missing fields take their defaults.");
-  cls.def("__str__", [](const B& o) {
-    const LoaderScope scope(o.loader);
-    return o.ToString();
-  });
-  cls.def("__repr__", [](const B& o) {
-    return std::string(D::name) + ".from_dict(" + std::string(py::repr(toDict(o))) + ")";
-  });
-  cls.def("key", &O::getDataObjectId, "The object's key, an Id.");
-  cls.def(
-      "__eq__",
-      [](const B& a, const B& b) {
-        fetchDetails(a);
-        fetchDetails(b);
-        return a.isIdentical(b);
-      },
-      py::is_operator());
-  cls.attr("__hash__") = py::none();
-  cls.def("__copy__", [](const B& o) { return B(o); });
-  cls.def("__deepcopy__", [](const B& o, py::handle) { return B(o); });
-  cls.def(py::pickle(
-      [](const B& o) {
-        Archive archive;
-        writeObject<O>(archive, py::cast(o));
-        return py::bytes(archive.str());
-      },
-      [](const py::bytes& bytes) {
-        Archive archive{std::string(bytes)};
-        auto object = std::make_unique<B>();
-        archive >> static_cast<O&>(*object);
-        return object;
-      }));
+  constexpr std::size_t count = std::tuple_size<decltype(ObjectFields<O>::fields())>::value;
+  static std::vector<PyGetSetDef> getset = fieldDefs<O>(std::make_index_sequence<count>());
+  addExtras<O>(getset);
+  getset.push_back({nullptr, nullptr, nullptr, nullptr, nullptr});
+  static PyMethodDef methods[] = {
+      {"to_dict", &toDictMethod<O>, METH_NOARGS,
+       "to_dict() -> dict\n\nThe fields by name in archive order, as dump --json gives them: "
+       "UUIDs as str, blobs as bytes, null as None."},
+      {"from_dict", &fromDict<O>, METH_O | METH_CLASS,
+       "from_dict(d) -> object\n\nAn object from to_dict()'s dict or the tool's JSON object "
+       "(base64 blobs, \"inf\", \"-inf\", \"nan\", {\"base64\": ...} texts); missing fields take "
+       "their defaults."},
+      {"key", &key<O>, METH_NOARGS, "key() -> Id\n\nThe object's key."},
+      {"__copy__", reinterpret_cast<PyCFunction>(&copyObject<O>), METH_NOARGS, nullptr},
+      {"__deepcopy__", reinterpret_cast<PyCFunction>(&copyObject<O>), METH_O, nullptr},
+      {"__getstate__", &getState<O>, METH_NOARGS, nullptr},
+      {"__setstate__", &setState<O>, METH_O, nullptr},
+      {nullptr, nullptr, 0, nullptr}};
+  static PyType_Slot slots[] = {{Py_tp_new, reinterpret_cast<void*>(&newObject<O>)},
+                                {Py_tp_init, reinterpret_cast<void*>(&init<O>)},
+                                {Py_tp_dealloc, reinterpret_cast<void*>(&dealloc<O>)},
+                                {Py_tp_str, reinterpret_cast<void*>(&str<O>)},
+                                {Py_tp_repr, reinterpret_cast<void*>(&repr<O>)},
+                                {Py_tp_richcompare, reinterpret_cast<void*>(&compare<O>)},
+                                {Py_tp_hash, reinterpret_cast<void*>(&PyObject_HashNotImplemented)},
+                                {Py_tp_methods, methods},
+                                {Py_tp_getset, getset.data()},
+                                {Py_tp_doc, const_cast<char*>(kept(classDoc<O>()))},
+                                {0, nullptr}};
+  static PyType_Spec spec = {kept(std::string("dataobjects_data.") + ObjectFields<O>::name),
+                             static_cast<int>(sizeof(Instance<O>)), 0, Py_TPFLAGS_DEFAULT, slots};
+  PyObject* type = PyType_FromSpec(&spec);
+  if (type == nullptr) raised();
+  classType<O> = reinterpret_cast<PyTypeObject*>(type);  // the module's reference keeps it
+  m.add_object(ObjectFields<O>::name, type);
   py::tuple names(fieldNames<O>().size());
   for (std::size_t i = 0; i < fieldNames<O>().size(); ++i)
     names[i] = py::reinterpret_borrow<py::str>(fieldNames<O>()[i]);
-  cls.attr("FIELDS") = names;
-  bindId<O>(cls);
-  bindExtras<O>(cls);
-  classOps.push_back({reinterpret_cast<PyTypeObject*>(cls.ptr()), &readObject<O>, &writeObject<O>});
+  py::handle(type).attr("FIELDS") = names;
+  bindId<O>(type);
+  classOps.push_back({classType<O>, &readObject<O>, &writeObject<O>});
 }
 
 void bindUuid(py::module_& m) {
@@ -461,7 +674,7 @@ void bindUuid(py::module_& m) {
 template <class Written>
 void writeObjects(Archive& archive, py::handle objects, Written written) {
   if (const ClassOps* ops = opsOfObject(objects)) {
-    ops->write(archive, objects);
+    ops->write(archive, objects.ptr());
     return;
   }
   if (!PyIter_Check(objects.ptr()) && !py::hasattr(objects, "__iter__")) {
@@ -470,25 +683,24 @@ void writeObjects(Archive& archive, py::handle objects, Written written) {
   for (const py::handle object : py::iter(objects)) {
     const ClassOps* ops = opsOfObject(object);
     if (ops == nullptr) throw py::type_error("expected a data object, got " + typeName(object));
-    ops->write(archive, object);
+    ops->write(archive, object.ptr());
     written();
   }
 }
 
 py::bytes dumps(py::handle objects) {
-  StringSink sink;
+  BytesSink sink;
   Archive archive(&sink);
   writeObjects(archive, objects, [] {});
-  return py::bytes(sink.take());
+  return sink.take();
 }
 
 void dump(py::handle objects, py::handle file) {
   const py::object write = file.attr("write");
-  StringSink sink;
+  BytesSink sink;
   Archive archive(&sink);
   const auto flush = [&] {
-    const std::string bytes = sink.take();
-    if (!bytes.empty()) write(py::bytes(bytes));
+    if (sink.size() > 0) write(sink.take());
   };
   writeObjects(archive, objects, [&] {
     if (sink.size() >= (1u << 20)) flush();
@@ -516,7 +728,7 @@ class Reader {
     }
     const long long offset = source_->offset();
     try {
-      py::object object = ops_.read(archive_);
+      py::object object = py::reinterpret_steal<py::object>(ops_.read(archive_));
       ++index_;
       return object;
     } catch (const TesmiraException& e) {
@@ -572,9 +784,8 @@ PYBIND11_MODULE(_core, m) {
   py::register_exception_translator([](std::exception_ptr pointer) {
     try {
       if (pointer) std::rethrow_exception(pointer);
-    } catch (const TesmiraException& e) {
-      const py::object exception = toPython(e);
-      PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exception.ptr())), exception.ptr());
+    } catch (const TesmiraException&) {
+      setError();
     }
   });
 
@@ -605,6 +816,4 @@ PYBIND11_MODULE(_core, m) {
 
   for (const char* name : {"UuidEntryDO", "ObjectIterator"})
     m.attr(name).attr("__module__") = "dataobjects_data";
-  for (const ClassOps& ops : classOps)
-    py::handle(reinterpret_cast<PyObject*>(ops.type)).attr("__module__") = "dataobjects_data";
 }
