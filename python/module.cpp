@@ -311,27 +311,41 @@ void fetchDetails(const Instance<O>& self) {
   });
 }
 
+// The kind of a field's value, as FIELD_INFO names it.
 template <class T>
-const char* pythonType() {
-  if (std::is_same<T, UuidEntryDO>::value)
-    return "UuidEntryDO (set from it, a str, a uuid.UUID or 16 bytes)";
+const char* kindOf() {
+  if (std::is_same<T, UuidEntryDO>::value) return "uuid";
   if (std::is_same<T, bool>::value) return "bool";
   if (std::is_same<T, double>::value) return "float";
-  if (std::is_same<T, std::string>::value) return "str (set from str or bytes)";
-  if (std::is_same<T, Bytes>::value) return "bytes (set from any bytes-like object)";
-  if (std::is_same<T, unsigned short>::value) return "int (unsigned 16 bits)";
-  if (std::is_same<T, unsigned int>::value) return "int (unsigned 32 bits)";
-  return "int (signed 64 bits)";
+  if (std::is_same<T, std::string>::value) return "str";
+  if (std::is_same<T, Bytes>::value) return "bytes";
+  if (std::is_same<T, unsigned short>::value) return "uint16";
+  if (std::is_same<T, unsigned int>::value) return "uint32";
+  return "int64";
 }
 
-const char* roleDoc(FieldRole role) {
-  static const char* const roles[] = {"; a part of the key",
-                                      "",
-                                      "; details text, stored compressed",
-                                      "; external reference (-1: none)",
-                                      "",
-                                      "; None while null"};
+const char* roleOf(FieldRole role) {
+  static const char* const roles[] = {"key", "plain", "details", "reference", "", "nullable"};
   return roles[static_cast<int>(role)];
+}
+
+template <class F>
+std::string fieldDoc(const F& field) {
+  static const char* const kinds[][2] = {
+      {"uuid", "UuidEntryDO (set from it, a UUID text, a uuid.UUID or 16 bytes)"},
+      {"bool", "bool"},
+      {"float", "float"},
+      {"str", "str (set from str or bytes; bytes that are not UTF-8 read as surrogate escapes)"},
+      {"bytes", "bytes (set from any bytes-like object)"},
+      {"uint16", "int, 0 to 65535"},
+      {"uint32", "int, 0 to 4294967295"},
+      {"int64", "int, signed 64 bits"}};
+  std::string doc;
+  for (const auto& kind : kinds)
+    if (std::strcmp(kind[0], kindOf<TypeOf<F>>()) == 0) doc = kind[1];
+  const std::string role = roleOf(field.role);
+  return doc +
+         (role == "plain" ? "" : "; " + role + (role == "nullable" ? " (None while null)" : ""));
 }
 
 // Texts that Python keeps pointers to, for the process's lifetime.
@@ -362,9 +376,7 @@ template <class O, std::size_t... I>
 std::vector<PyGetSetDef> fieldDefs(std::index_sequence<I...>) {
   const auto fields = ObjectFields<O>::fields();
   return {PyGetSetDef{std::get<I>(fields).name, &getAt<O, I>, &setAt<O, I>,
-                      kept(std::string(pythonType<TypeOf<decltype(std::get<I>(fields))>>()) +
-                           roleDoc(std::get<I>(fields).role)),
-                      nullptr}...};
+                      kept(fieldDoc(std::get<I>(fields))), nullptr}...};
 }
 
 template <class O>
@@ -397,7 +409,7 @@ template <class O>
 PyObject* str(PyObject* self) {
   return guarded([&] {
     const LoaderScope scope(instance<O>(self).loader);
-    return py::str(instance<O>(self).object.ToString()).release().ptr();
+    return PyValue<std::string>::to(instance<O>(self).object.ToString()).release().ptr();
   });
 }
 
@@ -621,6 +633,11 @@ void bindClass(py::module_& m) {
   for (std::size_t i = 0; i < fieldNames<O>().size(); ++i)
     names[i] = py::reinterpret_borrow<py::str>(fieldNames<O>()[i]);
   py::handle(type).attr("FIELDS") = names;
+  py::dict info;
+  forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
+    info[field.name] = py::make_tuple(kindOf<TypeOf<decltype(field)>>(), roleOf(field.role));
+  });
+  py::handle(type).attr("FIELD_INFO") = info;
   bindId<O>(type);
   classOps.push_back({classType<O>, &readObject<O>, &writeObject<O>});
 }
