@@ -155,8 +155,11 @@ int guardedStatus(F f) {
 // A data object as Python holds it, with the Python callable that fetches its details.
 template <class O>
 struct Instance {
-  PyObject_HEAD O object;
-  PyObject* loader;  // owned; null: no loader
+  PyObject head;
+  alignas(O) unsigned char storage[sizeof(O)];  // the object, constructed in place by make()
+  PyObject* loader;                             // owned; null: no loader
+  O& object() { return *std::launder(reinterpret_cast<O*>(storage)); }
+  const O& object() const { return *std::launder(reinterpret_cast<const O*>(storage)); }
 };
 
 template <class O>
@@ -173,7 +176,7 @@ PyObject* make(PyTypeObject* type) {
   PyObject* self = type->tp_alloc(type, 0);
   if (self == nullptr) raised();
   try {
-    new (&instance<O>(self).object) O();
+    new (instance<O>(self).storage) O();
   } catch (...) {
     type->tp_free(self);
     Py_DECREF(type);
@@ -186,7 +189,7 @@ PyObject* make(PyTypeObject* type) {
 template <class O>
 void dealloc(PyObject* self) {
   PyTypeObject* type = Py_TYPE(self);
-  instance<O>(self).object.~O();
+  instance<O>(self).object().~O();
   Py_CLEAR(instance<O>(self).loader);
   type->tp_free(self);
   Py_DECREF(type);
@@ -215,14 +218,14 @@ const ClassOps& opsOfClass(py::handle cls) {
 template <class O>
 PyObject* readObject(Archive& archive) {
   const py::object self = py::reinterpret_steal<py::object>(make<O>(classType<O>));
-  archive >> instance<O>(self.ptr()).object;
+  archive >> instance<O>(self.ptr()).object();
   return self.inc_ref().ptr();
 }
 
 template <class O>
 void writeObject(Archive& archive, PyObject* self) {
   const LoaderScope scope(instance<O>(self).loader);
-  archive << instance<O>(self).object;
+  archive << instance<O>(self).object();
 }
 
 template <class F>
@@ -242,20 +245,20 @@ std::vector<PyObject*>& fieldNames() {
 
 template <class O, class F>
 py::object getField(const Instance<O>& self, const F& field) {
-  if (field.isNull && (self.object.*field.isNull)()) return py::none();
+  if (field.isNull && (self.object().*field.isNull)()) return py::none();
   const LoaderScope scope(self.loader);
-  return PyValue<TypeOf<F>>::to((self.object.*field.get)());
+  return PyValue<TypeOf<F>>::to((self.object().*field.get)());
 }
 
 template <class O, class F>
 void setField(Instance<O>& self, const F& field, py::handle value, Accept accept) {
   if (value.is_none()) {
     if (!field.setNull) throw py::type_error(std::string(field.name) + " cannot be None");
-    (self.object.*field.setNull)(true);
+    (self.object().*field.setNull)(true);
     return;
   }
   try {
-    (self.object.*field.set)(PyValue<TypeOf<F>>::from(value, accept));
+    (self.object().*field.set)(PyValue<TypeOf<F>>::from(value, accept));
   } catch (const py::type_error& e) {
     throw py::type_error(std::string(field.name) + ": " + e.what());
   } catch (const py::value_error& e) {
@@ -291,9 +294,9 @@ py::dict toDict(const Instance<O>& self) {
   PyObject* const* name = fieldNames<O>().data();
   forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
     const py::object value =
-        field.isNull && (self.object.*field.isNull)()
+        field.isNull && (self.object().*field.isNull)()
             ? py::none()
-            : PyValue<TypeOf<decltype(field)>>::text((self.object.*field.get)());
+            : PyValue<TypeOf<decltype(field)>>::text((self.object().*field.get)());
     if (PyDict_SetItem(dict.ptr(), *name++, value.ptr()) != 0) raised();
   });
   return dict;
@@ -306,7 +309,7 @@ void fetchDetails(const Instance<O>& self) {
   forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
     if (field.role == FieldRole::Details && self.loader != nullptr) {
       const LoaderScope scope(self.loader);
-      (self.object.*field.get)();
+      (self.object().*field.get)();
     }
   });
 }
@@ -398,7 +401,7 @@ template <class O>
 PyObject* copyObject(PyObject* self, PyObject* = nullptr) {
   return guarded([&] {
     PyObject* copy = make<O>(Py_TYPE(self));
-    instance<O>(copy).object = instance<O>(self).object;
+    instance<O>(copy).object() = instance<O>(self).object();
     Py_XINCREF(instance<O>(self).loader);
     instance<O>(copy).loader = instance<O>(self).loader;
     return copy;
@@ -409,7 +412,7 @@ template <class O>
 PyObject* str(PyObject* self) {
   return guarded([&] {
     const LoaderScope scope(instance<O>(self).loader);
-    return PyValue<std::string>::to(instance<O>(self).object.ToString()).release().ptr();
+    return PyValue<std::string>::to(instance<O>(self).object().ToString()).release().ptr();
   });
 }
 
@@ -430,7 +433,7 @@ PyObject* compare(PyObject* a, PyObject* b, int op) {
   return guarded([&] {
     fetchDetails(instance<O>(a));
     fetchDetails(instance<O>(b));
-    const bool identical = instance<O>(a).object.isIdentical(instance<O>(b).object);
+    const bool identical = instance<O>(a).object().isIdentical(instance<O>(b).object());
     return PyBool_FromLong(identical == (op == Py_EQ));
   });
 }
@@ -454,7 +457,7 @@ PyObject* fromDict(PyObject* cls, PyObject* dict) {
 template <class O>
 PyObject* key(PyObject* self, PyObject*) {
   return guarded(
-      [&] { return py::cast(instance<O>(self).object.getDataObjectId()).release().ptr(); });
+      [&] { return py::cast(instance<O>(self).object().getDataObjectId()).release().ptr(); });
 }
 
 template <class O>
@@ -470,7 +473,7 @@ template <class O>
 PyObject* setState(PyObject* self, PyObject* state) {
   return guarded([&] {
     Archive archive(std::string(py::reinterpret_borrow<py::bytes>(state)));
-    archive >> instance<O>(self).object;
+    archive >> instance<O>(self).object();
     Py_RETURN_NONE;
   });
 }
@@ -491,21 +494,21 @@ int loaderSet(PyObject* self, PyObject* loader, void*) {
     const bool none = loader == nullptr || loader == Py_None;
     Py_XINCREF(none ? nullptr : loader);
     Py_XSETREF(o.loader, none ? nullptr : loader);
-    o.object.externalReferenceLoader = none ? nullptr : &callLoader;
+    o.object().externalReferenceLoader = none ? nullptr : &callLoader;
   });
 }
 
 template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
 PyObject* storedGet(PyObject* self, void*) {
   return guarded(
-      [&] { return PyValue<Bytes>::to((instance<O>(self).object.*Get)()).release().ptr(); });
+      [&] { return PyValue<Bytes>::to((instance<O>(self).object().*Get)()).release().ptr(); });
 }
 
 template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
 int storedSet(PyObject* self, PyObject* value, void*) {
   return guardedStatus([&] {
     if (value == nullptr) throw py::type_error("a field cannot be deleted");
-    (instance<O>(self).object.*Set)(PyValue<Bytes>::from(value));
+    (instance<O>(self).object().*Set)(PyValue<Bytes>::from(value));
   });
 }
 
@@ -557,7 +560,7 @@ void bindId(py::handle cls) {
                throw py::type_error(std::string(ObjectFields<O>::name) + ".Id takes " +
                                     std::to_string(keys) + " key part(s)");
              }
-             return object.object.getDataObjectId();
+             return object.object().getDataObjectId();
            }),
            "The key with the given parts, in the class's key order.")
       .def("__str__", &Id::ToString)

@@ -247,7 +247,7 @@ install_packages() {
   step "Python module imported from the installed packages alone"
   LD_LIBRARY_PATH=$scratch/usr/$libdir /usr/bin/python3 -I -c "
 import sys
-sys.path.insert(0, '$scratch/usr/$python_dir')
+sys.path.insert(0, '$scratch/usr/${python_dir%/*}')
 import dataobjects_data as do
 job = do.JobDataDO(CurrentUuid=do.UuidEntryDO.generate(), MeasurementTimeStamp=1733400000000)
 assert do.loads(do.dumps([job, job]), do.JobDataDO) == [job, job]
