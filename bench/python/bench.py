@@ -7,7 +7,10 @@ into dicts with to_dict(); beside msgpack unpacking and packing the same fields 
 and blobs as bin, doubles as floats) and json.loads of the tool's JSON lines. Each operation runs
 once per round, the rounds interleave the operations, and the table gives the medians.
 
+    GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456 \
     PYTHONPATH=build/test/python /usr/bin/python3 bench/python/bench.py [--count N] [--rounds R]
+
+(the tunables keep freed memory in the process, as scripts/bench.sh does for the C++ benchmarks).
 """
 
 import argparse
