@@ -829,7 +829,11 @@ PYBIND11_MODULE(_core, m) {
         "Every object of class cls in the bytes, until they end.");
   m.def(
       "iter_load",
-      [](py::handle input, py::handle cls) { return new Reader(input, opsOfClass(cls)); },
+      [](py::handle input, py::handle cls) {
+        if (!PyObject_CheckBuffer(input.ptr()) && !py::hasattr(input, "read"))
+          throw py::type_error("expected bytes or a binary file, got " + typeName(input));
+        return new Reader(input, opsOfClass(cls));
+      },
       py::arg("input"), py::arg("cls"), py::keep_alive<0, 1>(),
       "The objects of class cls in bytes or a binary file, read in pieces of 64 KiB as they are "
       "asked for.");
