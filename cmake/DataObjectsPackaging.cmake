@@ -3,9 +3,10 @@
 #   runtime -> libdataobjects-data1       the shared library and its SONAME link
 #   dev     -> libdataobjects-data-dev    headers, the .so link, CMake package, pkg-config file
 #   tools   -> dataobjects-tools          the dataobjects command-line tool, when it is built
+#   python  -> python3-dataobjects-data   the Python module, when it is built (native builds only)
 #
-# and for runtime and tools a -dbgsym package (.ddeb) with the debugging information that CPack
-# strips from their binaries, under /usr/lib/debug/.build-id/. Each package carries the files of
+# and for runtime, tools and python a -dbgsym package (.ddeb) with the debugging information that
+# CPack strips from their binaries, under /usr/lib/debug/.build-id/. Each package carries the files of
 # packaging/ that Debian expects: copyright, changelog.Debian.gz, and for the library a symbols
 # file and an ldconfig trigger.
 #
@@ -39,6 +40,9 @@ set(DATAOBJECTS_PACKAGE_COMPONENTS runtime dev)
 if(TARGET dataobjects)
   list(APPEND DATAOBJECTS_PACKAGE_COMPONENTS tools)
 endif()
+if(TARGET dataobjects_data_python)
+  list(APPEND DATAOBJECTS_PACKAGE_COMPONENTS python)
+endif()
 set(CPACK_COMPONENTS_ALL ${DATAOBJECTS_PACKAGE_COMPONENTS})
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME "libdataobjects-data${PROJECT_VERSION_MAJOR}")
@@ -69,6 +73,18 @@ set(CPACK_DEBIAN_TOOLS_DEBUGINFO_PACKAGE ON)
 # dpkg-shlibdeps must find the library that the tool links, which is in another package (the
 # tool's dependency on it comes from the component dependency below).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${PROJECT_BINARY_DIR}")
+
+# The module is built for the python3 it was configured with: its extension suffix names that
+# version, and only that version loads it.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-dataobjects-data)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_DEBUGINFO_PACKAGE ON)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS ON)
+if(TARGET dataobjects_data_python)
+  math(EXPR next_minor "${Python_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), \
+python3 (<< ${Python_VERSION_MAJOR}.${next_minor})")
+endif()
 
 if(CMAKE_CROSSCOMPILING)
   if(CMAKE_LIBRARY_ARCHITECTURE STREQUAL "arm-linux-gnueabihf")
@@ -109,13 +125,13 @@ endforeach()
 # _FORTIFY_SOURCE needs an optimised build.
 if(DATAOBJECTS_PACKAGE_FLAGS)
   # The library's sources are compiled in dataobjects_data_objects and linked in dataobjects_data.
-  foreach(target dataobjects_data_objects dataobjects)
+  foreach(target dataobjects_data_objects dataobjects dataobjects_data_python)
     if(TARGET ${target})
       target_compile_options(${target} PRIVATE -g -fstack-protector-strong
         $<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
     endif()
   endforeach()
-  foreach(target dataobjects_data dataobjects)
+  foreach(target dataobjects_data dataobjects dataobjects_data_python)
     if(TARGET ${target})
       target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
     endif()
@@ -140,4 +156,12 @@ if(TARGET dataobjects)
     DESCRIPTION "Persistent data objects of a measurement device (command-line tool)
 The dataobjects tool shows archives of data objects as text or JSON, turns JSON
 back into archives, and runs a demonstration of the library.")
+endif()
+if(TARGET dataobjects_data_python)
+  cpack_add_component(python DISPLAY_NAME "Python module" DEPENDS runtime
+    DESCRIPTION "Persistent data objects of a measurement device (Python 3 module)
+The module dataobjects_data reads and writes the data objects as the library
+does: the classes with their fields as attributes, archives to and from bytes
+and files, dicts in the form of the dataobjects tool's JSON, and the library's
+exceptions.")
 endif()

@@ -15,7 +15,7 @@ scripts/install-deps.sh libbenchmark-dev libcereal-dev libmsgpack-cxx-dev libdef
   python3-matplotlib
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_BUILD_BENCHMARKS=ON \
   -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF \
-  >/dev/null
+  -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
 cmake --build build/bench --parallel "$(nproc)" --target dataobjects_bench dataobjects_memory_peak \
   dataobjects_details_memory
 mkdir -p "$(dirname "$results")"

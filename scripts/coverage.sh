@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 threshold=${COVERAGE_THRESHOLD:-95}
 scripts/install-deps.sh gcovr
 cmake -S . -B build/coverage -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_COVERAGE=ON \
-  -DDATAOBJECTS_TEST_PORTABLE_STREAMS=OFF >/dev/null
+  -DDATAOBJECTS_TEST_PORTABLE_STREAMS=OFF -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
 cmake --build build/coverage --parallel "$(nproc)"
 find build/coverage -name '*.gcda' -delete
 ctest --test-dir build/coverage --parallel "$(nproc)" >/dev/null

@@ -603,7 +603,8 @@ class Runner:
             return
         command = ["cmake", "-S", self.src, "-B", self.build, "-DCMAKE_BUILD_TYPE=Debug",
                    "-DCMAKE_CXX_FLAGS_DEBUG=-O1", "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON",
-                   "-DDATAOBJECTS_INSTALL=OFF", "-DDATAOBJECTS_WERROR=OFF"]
+                   "-DDATAOBJECTS_INSTALL=OFF", "-DDATAOBJECTS_WERROR=OFF",
+                   "-DDATAOBJECTS_BUILD_PYTHON=OFF"]
         if shutil.which("ninja"):
             command += ["-G", "Ninja"]
         code, output, _ = run(command, ROOT, 600)

@@ -5,7 +5,7 @@
 # packages (contents, control files, lintian without errors or warnings, the exported symbols
 # against packaging/libdataobjects-data1.symbols), the packages installed into a scratch root
 # with dpkg (the ldconfig trigger, the tool, its manual page, gdb finding the -dbgsym files, the
-# consumer built against them), the armhf packages of a cross build (the sysroot of
+# Python module imported from them, the consumer built against them), the armhf packages of a cross build (the sysroot of
 # scripts/test-arm.sh must exist), and the SQLite store example's test built against the
 # installed library. Exits non-zero on the first failure.
 # The build folders go under DATAOBJECTS_INSTALL_BUILD_DIR (default build/install).
@@ -164,6 +164,13 @@ check_packages() {
   else
     echo "-- no dataobjects tool in this tree: no dataobjects-tools package expected"
   fi
+  if [ "$arch" = "$native_arch" ]; then
+    check_package python3-dataobjects-data \
+      "libdataobjects-data1 \(= $version-1\).*python3 \(<< |python3 \(<< .*libdataobjects-data1 \(= " \
+      "$python_dir/__init__.py" "$python_dir/__init__.pyi" "$python_dir/py.typed" \
+      "$python_dir/_core$python_suffix"
+    debug+=(python3-dataobjects-data)
+  fi
   for package in "${debug[@]}"; do
     [ -f "$packages/$package-dbgsym_${version}-1_$arch.ddeb" ] || fail "no $package-dbgsym package"
   done
@@ -244,6 +251,18 @@ install_packages() {
     fail "gdb finds no type information of the library in libdataobjects-data1-dbgsym"
   check_symbols "$native_arch" "$lib"
 
+  step "Python module imported from the installed packages alone"
+  LD_LIBRARY_PATH=$scratch/usr/$libdir /usr/bin/python3 -I -c "
+import sys
+sys.path.insert(0, '$scratch/usr/${python_dir%/*}')
+import dataobjects_data as do
+job = do.JobDataDO(CurrentUuid=do.UuidEntryDO.generate(), MeasurementTimeStamp=1733400000000)
+assert do.loads(do.dumps([job, job]), do.JobDataDO) == [job, job]
+loaded = [line.split()[-1] for line in open('/proc/self/maps') if 'dataobjects' in line]
+assert loaded and all(path.startswith('$scratch/') for path in loaded), loaded
+print('imported', do.__file__, do.__version__, 'with', sorted(set(loaded))[0])" ||
+    fail "the installed Python module cannot be imported or does not work"
+
   step "Consumer built against the installed runtime and development packages"
   local build=$root/consumer-packages
   grep -qx 'prefix=/usr' "$scratch/usr/$libdir/pkgconfig/dataobjects_data.pc" ||
@@ -287,12 +306,14 @@ test_sqlite_store() {
   ctest --test-dir "$build" --output-on-failure
 }
 
-scripts/install-deps.sh libsqlite3-dev dpkg-dev file lintian man-db gdb
+scripts/install-deps.sh libsqlite3-dev dpkg-dev file lintian man-db gdb pybind11-dev python3-dev
 build_and_install
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$release/CMakeCache.txt")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
 native_arch=$(dpkg --print-architecture)
-readonly version native_arch
+python_dir=lib/python3/dist-packages/dataobjects_data
+python_suffix=$(/usr/bin/python3 -c 'import sysconfig; print(sysconfig.get_config_var("EXT_SUFFIX"))')
+readonly version native_arch python_dir python_suffix
 [ "$(dpkg-parsechangelog -l packaging/changelog -S Version)" = "$version-1" ] ||
   fail "the latest entry of packaging/changelog is not for $version-1"
 check_install_tree

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the library and every test with AddressSanitizer and UndefinedBehaviorSanitizer (no
-# recovery: the first report fails the test) and runs the whole suite.
+# recovery: the first report fails the test) and runs the whole suite, the Python module's tests
+# with it (python3 with the sanitizer's runtime preloaded, see python/CMakeLists.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh pybind11-dev python3-dev python3-pytest python3-matplotlib
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_SANITIZE=ON \
   -DDATAOBJECTS_WERROR=ON >/dev/null
 cmake --build build/sanitize --parallel "$(nproc)"

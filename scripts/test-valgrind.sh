@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh valgrind
-cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
 cmake --build build/valgrind --parallel "$(nproc)"
 status=0
 for test in build/valgrind/tests/*_test; do

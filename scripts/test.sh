@@ -2,7 +2,9 @@
 # Sets up, builds and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh libsqlite3-dev clang  # the SQLite store example; the public names check
+# The SQLite store example; the public names check; the Python module, its tests and example.
+scripts/install-deps.sh libsqlite3-dev clang pybind11-dev python3-dev python3-pytest \
+  python3-msgpack python3-matplotlib
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDATAOBJECTS_WERROR=ON >/dev/null
 cmake --build build/test --parallel "$(nproc)"
 ctest --test-dir build/test --output-on-failure --parallel "$(nproc)"

@@ -25,6 +25,7 @@
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/MeasurementDataDO.h"
 #include "dataobjects/TrendDataDO.h"
+#include "dataobjects/detail/ObjectFields.h"
 #include "dataobjects/detail/ObjectText.h"
 #include "platform/CompressionGZip.h"
 #include "tests/support/DetailsAccess.h"
@@ -44,10 +45,8 @@ constexpr int kSwept = 10;
 constexpr int kPairs = 3000;
 #endif
 
-// How a field takes part: a key part; a plain field; a details text (written as a text, read
-// as a blob); an external reference (in the archive, but not compared by isIdentical); a null
-// flag, and the nullable value after it (in the archive only while the flag is false).
-enum class Role { Key, Plain, Details, Reference, NullFlag, Nullable };
+using dataobjects_data::detail::ObjectFields;
+using Role = dataobjects_data::detail::FieldRole;
 
 constexpr auto make = [](auto... arguments) { return Value::of(arguments...); };
 
@@ -68,131 +67,78 @@ struct Convert {
   CONVERT(UuidEntryDO, Uuid, uuid)
 };
 
+// A field of the model: a nullable value of the description is its flag's field, then its own.
 template <class O>
 struct Field {
-  const char* name;
+  std::string name;
   Role role;
-  Value (*get)(const O&);  // a nullable value is read with its flag cleared on a copy
-  void (*set)(O&, const Value&);
+  std::function<Value(const O&)> get;  // a nullable value is read with its flag cleared on a copy
+  std::function<void(O&, const Value&)> set;
 };
 
-// Takes a getter and a setter by address with the exact types the API declares.
-template <class Out, class In, class O>
-void declared(Out (O::*)() const, void (O::*)(In)) {}
+template <class O, class D>
+void addField(std::vector<Field<O>>& fields, const D& f) {
+  using T = typename D::Type;
+  const auto set = [f](O& o, const Value& v) {
+    (o.*f.set)(Convert::as(v, static_cast<T*>(nullptr)));
+  };
+  if (f.role != Role::Nullable) {
+    fields.push_back({f.name, f.role, [f](const O& o) { return Convert::of((o.*f.get)()); }, set});
+    return;
+  }
+  fields.push_back({std::string(f.name) + "IsNull", Role::NullFlag,
+                    [f](const O& o) { return Convert::of((o.*f.isNull)()); },
+                    [f](O& o, const Value& v) { (o.*f.setNull)(v.b); }});
+  fields.push_back({f.name, f.role,
+                    [f](const O& o) {
+                      O open(o);
+                      (open.*f.setNull)(false);
+                      return Convert::of((open.*f.get)());
+                    },
+                    set});
+}
 
-// clang-format off
-#define AS(getter) Convert::as(v, static_cast<std::decay_t<decltype(getter)>*>(nullptr))
-// A field whose getter returns `Out` (T is its type), or a const reference.
-#define FIELD_OUT(Name, role, Out) Field<O>{#Name, Role::role,                               \
-    [](const O& o) {                                                                        \
-      using T = std::decay_t<decltype(o.get##Name())>;                                      \
-      declared<Out, const T&>(&O::get##Name, &O::set##Name);                                \
-      return Convert::of(o.get##Name()); },                                                 \
-    [](O& o, const Value& v) { o.set##Name(AS(o.get##Name())); }}
-#define FIELD(Name, role) FIELD_OUT(Name, role, const T&)
-#define REFERENCE(Name) Field<O>{"ExternalReference" #Name, Role::Reference,                   \
-    [](const O& o) {                                                                        \
-      declared<long long, long long>(&O::getExternalReference##Name,                        \
-                                     &O::SetExternalReference##Name);                       \
-      return Convert::of(o.getExternalReference##Name()); },                                \
-    [](O& o, const Value& v) { o.SetExternalReference##Name(v.ll); }}
-#define NULLABLE(Name) Field<O>{#Name "IsNull", Role::NullFlag,                                \
-    [](const O& o) {                                                                        \
-      declared<bool, bool>(&O::get##Name##IsNull, &O::set##Name##IsNull);                   \
-      return Convert::of(o.get##Name##IsNull()); },                                         \
-    [](O& o, const Value& v) { o.set##Name##IsNull(v.b); }},                                \
-  Field<O>{#Name, Role::Nullable,                                                           \
-    [](const O& o) {                                                                        \
-      using T = std::decay_t<decltype(o.get##Name())>;                                      \
-      declared<const T&, const T&>(&O::get##Name, &O::set##Name);                           \
-      O open(o);                                                                            \
-      open.set##Name##IsNull(false);                                                        \
-      return Convert::of(open.get##Name()); },                                              \
-    [](O& o, const Value& v) { o.set##Name(AS(o.get##Name())); }}
+using V = std::vector<Value>;
+// The constructor with values, given the model's values (the references it does not take).
+JobDataDO construct(const V& v, JobDataDO*) {
+  return JobDataDO(v[0].uuid, v[1].ll, v[2].uuid);
+}
+CharacteristicValueDataDO construct(const V& v, CharacteristicValueDataDO*) {
+  return CharacteristicValueDataDO(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].uuid, v[6].d,
+                                   v[7].us, v[8].b);
+}
+MeasurementDataDO construct(const V& v, MeasurementDataDO*) {
+  return MeasurementDataDO(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].bytes, v[7].uuid, v[8].b);
+}
+TrendDataDO construct(const V& v, TrendDataDO*) {
+  return TrendDataDO(v[0].uuid, v[1].uuid, v[2].uuid, v[3].b, v[4].ll, v[5].ll, v[6].s, v[7].ui,
+                     v[8].bytes);
+}
+CharacteristicValueDataMeasurementDataMapDO construct(
+    const V& v, CharacteristicValueDataMeasurementDataMapDO*) {
+  return CharacteristicValueDataMeasurementDataMapDO(v[0].uuid, v[1].uuid);
+}
+AlarmLearningValuesDO construct(const V& v, AlarmLearningValuesDO*) {
+  return AlarmLearningValuesDO(v[0].uuid, v[1].us, v[2].us, v[3].us, v[4].bytes);
+}
+AlarmDataDO construct(const V& v, AlarmDataDO*) {  // each null flag after its value
+  return AlarmDataDO(v[0].uuid, v[1].ll, v[2].d, v[3].us, v[4].us, v[5].us, v[6].b, v[7].b, v[9].s,
+                     v[8].b, v[10].d, v[11].d, v[12].d, v[14].us, v[13].b, v[15].b, v[17].uuid,
+                     v[16].b, v[18].ll);
+}
 
+// Each class as dataobjects/detail/ObjectFields.h describes it.
 template <class O>
 struct Model {
   const char* prefix;  // of the texts and the golden archives' names
   bool multiKey;
   std::vector<Field<O>> fields;  // in archive order
-  // The constructor with values, given the fields' values (the references it does not take).
-  O (*construct)(const std::vector<Value>&);
+  O construct(const V& values) const { return ::construct(values, static_cast<O*>(nullptr)); }
+  Model() : prefix(ObjectFields<O>::prefix), multiKey(ObjectFields<O>::multiKey) {
+    dataobjects_data::detail::forEachField(ObjectFields<O>::fields(),
+                                           [&](const auto& f) { addField(fields, f); });
+  }
 };
-using V = std::vector<Value>;
-
-Model<JobDataDO> modelOf(JobDataDO*) {
-  using O = JobDataDO;
-  return {"JobData", false,
-          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain), FIELD(JobConfig, Plain)},
-          [](const V& v) { return O(v[0].uuid, v[1].ll, v[2].uuid); }};
-}
-Model<CharacteristicValueDataDO> modelOf(CharacteristicValueDataDO*) {
-  using O = CharacteristicValueDataDO;
-  return {"CharacteristicValueData", false,
-          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain),
-           FIELD(CharacteristicValueConfig, Plain),
-           FIELD_OUT(CharacteristicValueDataDetails, Details, T),
-           REFERENCE(CharacteristicValueDataDetails), FIELD(JobData, Plain), FIELD(Value, Plain),
-           FIELD(AlarmType, Plain), FIELD(SavedByAlarmStatusChange, Plain)},
-          [](const V& v) {
-            return O(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].uuid, v[6].d, v[7].us, v[8].b);
-          }};
-}
-Model<MeasurementDataDO> modelOf(MeasurementDataDO*) {
-  using O = MeasurementDataDO;
-  return {"MeasurementData", false,
-          {FIELD(CurrentUuid, Key), FIELD(MeasurementTimeStamp, Plain),
-           FIELD(MeasurementConfig, Plain), FIELD_OUT(MeasurementDataDetails, Details, T),
-           REFERENCE(MeasurementDataDetails), FIELD(BinaryData, Plain), REFERENCE(BinaryData),
-           FIELD(JobData, Plain), FIELD(SavedByAlarmStatusChange, Plain)},
-          [](const V& v) {
-            return O(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].bytes, v[7].uuid, v[8].b);
-          }};
-}
-Model<TrendDataDO> modelOf(TrendDataDO*) {
-  using O = TrendDataDO;
-  return {"TrendData", false,
-          {FIELD(CurrentUuid, Key), FIELD(CharacteristicValueConfig, Plain),
-           FIELD(CharacteristicValueConfigBaseUuid, Plain), FIELD(Closed, Plain),
-           FIELD(FirstTimeStamp, Plain), FIELD(LastTimeStamp, Plain),
-           FIELD_OUT(TrendDataDetails, Plain, T), FIELD(NumSamples, Plain), FIELD(Data, Plain),
-           REFERENCE(Data)},
-          [](const V& v) {
-            return O(v[0].uuid, v[1].uuid, v[2].uuid, v[3].b, v[4].ll, v[5].ll, v[6].s, v[7].ui,
-                     v[8].bytes);
-          }};
-}
-Model<CharacteristicValueDataMeasurementDataMapDO> modelOf(
-    CharacteristicValueDataMeasurementDataMapDO*) {
-  using O = CharacteristicValueDataMeasurementDataMapDO;
-  return {"CharacteristicValueDataMeasurementDataMap", false,
-          {FIELD(CharacteristicValueData, Key), FIELD(MeasurementData, Key)},
-          [](const V& v) { return O(v[0].uuid, v[1].uuid); }};
-}
-Model<AlarmLearningValuesDO> modelOf(AlarmLearningValuesDO*) {
-  using O = AlarmLearningValuesDO;
-  return {"AlarmLearningValues", true,
-          {FIELD(CharacteristicValueConfig, Key), FIELD(X, Key), FIELD(Y, Key),
-           FIELD(ValueCount, Plain), FIELD(LearningValues, Plain)},
-          [](const V& v) { return O(v[0].uuid, v[1].us, v[2].us, v[3].us, v[4].bytes); }};
-}
-Model<AlarmDataDO> modelOf(AlarmDataDO*) {
-  using O = AlarmDataDO;
-  return {"AlarmData", false,
-          {FIELD(CharacteristicValueConfig, Key), FIELD(LastMeasurementTime, Plain),
-           FIELD(CurrentValue, Plain), FIELD(MainAlarmCount, Plain), FIELD(PreAlarmCount, Plain),
-           FIELD(AlarmType, Plain), FIELD(LearningModeActive, Plain),
-           FIELD(IsTriggerValidator, Plain), NULLABLE(LearningModeActives),
-           FIELD(CurrentLowerPreAlarmLevel, Plain), FIELD(CurrentPreAlarmLevel, Plain),
-           FIELD(CurrentMainAlarmLevel, Plain), NULLABLE(CurrentAlarmMapIndex),
-           FIELD(Active, Plain), NULLABLE(LatestSavedTimeSignal), FIELD(AlarmStateSince, Plain)},
-          [](const V& v) {  // each null flag after its value
-            return O(v[0].uuid, v[1].ll, v[2].d, v[3].us, v[4].us, v[5].us, v[6].b, v[7].b,
-                     v[9].s, v[8].b, v[10].d, v[11].d, v[12].d, v[14].us, v[13].b, v[15].b,
-                     v[17].uuid, v[16].b, v[18].ll);
-          }};
-}
-// clang-format on
 
 template <class O>
 std::vector<Value> view(const Model<O>& m, const O& o) {
@@ -327,7 +273,7 @@ bool keysEqual(const Model<O>& m, const std::vector<Value>& a, const std::vector
 template <class O>
 class DataObjects : public ::testing::Test {
  protected:
-  const Model<O> m = modelOf(static_cast<O*>(nullptr));
+  const Model<O> m;
   std::mt19937_64 random{20261206};
   std::vector<Value> keysOf(const O& o) {  // the key fields come first
     std::vector<Value> keys = view(m, o);

@@ -2,73 +2,17 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <type_traits>
 
 #include "Base64.h"
-#include "dataobjects/AlarmDataDO.h"
-#include "dataobjects/AlarmLearningValuesDO.h"
-#include "dataobjects/CharacteristicValueDataDO.h"
-#include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
-#include "dataobjects/JobDataDO.h"
-#include "dataobjects/MeasurementDataDO.h"
-#include "dataobjects/TrendDataDO.h"
+#include "dataobjects/detail/ObjectFields.h"
 #include "platform/Uuid.h"
 
 namespace {
 
-// ---- single values -----------------------------------------------------------------------
+// ---- values: to and from JSON by the field's type -----------------------------------------
 
-Json uuidJson(const UuidEntryDO& entry) {
-  return entry.ToString();
-}
-UuidEntryDO uuidValue(const Json& value) {
-  if (!value.is_string()) throw std::invalid_argument("expected a UUID text");
-  return UuidEntryDO(Uuid::fromString(value.get<std::string>()));
-}
-
-template <class I>
-Json integerJson(I value) {
-  return value;
-}
-template <class I>
-I integerValue(const Json& value) {
-  if (value.is_number_unsigned()) {
-    const auto n = value.get<std::uint64_t>();
-    if (n <= static_cast<std::uint64_t>(std::numeric_limits<I>::max())) return static_cast<I>(n);
-  } else if (value.is_number_integer()) {
-    const auto n = value.get<std::int64_t>();
-    if (n >= static_cast<std::int64_t>(std::numeric_limits<I>::min()) &&
-        (n < 0 || static_cast<std::uint64_t>(n) <=
-                      static_cast<std::uint64_t>(std::numeric_limits<I>::max()))) {
-      return static_cast<I>(n);
-    }
-  } else {
-    throw std::invalid_argument("expected an integer");
-  }
-  throw std::invalid_argument("integer out of range");
-}
-
-Json boolJson(bool value) {
-  return value;
-}
-bool boolValue(const Json& value) {
-  if (!value.is_boolean()) throw std::invalid_argument("expected true or false");
-  return value.get<bool>();
-}
-
-Json doubleJson(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  return value;
-}
-double doubleValue(const Json& value) {
-  if (value.is_number()) return value.get<double>();
-  if (value == "inf") return std::numeric_limits<double>::infinity();
-  if (value == "-inf") return -std::numeric_limits<double>::infinity();
-  if (value == "nan") return std::numeric_limits<double>::quiet_NaN();
-  throw std::invalid_argument("expected a number, \"inf\", \"-inf\" or \"nan\"");
-}
+using dataobjects_data::detail::Bytes;
 
 bool isUtf8(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
@@ -87,256 +31,160 @@ bool isUtf8(const std::string& text) {
   return true;
 }
 
-Json textJson(const std::string& text) {
-  if (isUtf8(text)) return text;
-  return Json{{"base64", base64Encode(std::vector<unsigned char>(text.begin(), text.end()))}};
-}
-std::string textValue(const Json& value) {
-  if (value.is_string()) return value.get<std::string>();
-  if (value.is_object() && value.size() == 1 && value.contains("base64") &&
-      value["base64"].is_string()) {
-    const auto bytes = base64Decode(value["base64"].get<std::string>());
-    return std::string(bytes.begin(), bytes.end());
-  }
-  throw std::invalid_argument("expected a text or {\"base64\": ...}");
-}
-
-Json blobJson(const std::vector<unsigned char>& bytes) {
-  return base64Encode(bytes);
-}
-std::vector<unsigned char> blobValue(const Json& value) {
-  if (!value.is_string()) throw std::invalid_argument("expected base64 text");
-  return base64Decode(value.get<std::string>());
-}
-
-// ---- fields ------------------------------------------------------------------------------
-
 template <class T>
-struct Field {
-  const char* name;
-  std::function<Json(const T&)> get;
-  std::function<void(T&, const Json&)> set;
+struct JsonForm;
+
+template <>
+struct JsonForm<UuidEntryDO> {
+  static Json to(const UuidEntryDO& entry) { return entry.ToString(); }
+  static UuidEntryDO from(const Json& value) {
+    if (!value.is_string()) throw std::invalid_argument("expected a UUID text");
+    return UuidEntryDO(Uuid::fromString(value.get<std::string>()));
+  }
 };
 
-// A field read through `get` and written through `set`, converted by `toJson` and `fromJson`.
-template <class T, class Get, class Set, class ToJson, class FromJson>
-Field<T> field(const char* name, Get get, Set set, ToJson toJson, FromJson fromJson) {
-  return {name, [=](const T& o) { return toJson((o.*get)()); },
-          [=](T& o, const Json& v) { (o.*set)(fromJson(v)); }};
-}
+template <class I>
+struct IntegerForm {
+  static Json to(I value) { return value; }
+  static I from(const Json& value) {
+    if (value.is_number_unsigned()) {
+      const auto n = value.get<std::uint64_t>();
+      if (n <= static_cast<std::uint64_t>(std::numeric_limits<I>::max())) return static_cast<I>(n);
+    } else if (value.is_number_integer()) {
+      const auto n = value.get<std::int64_t>();
+      if (n >= static_cast<std::int64_t>(std::numeric_limits<I>::min()) &&
+          (n < 0 || static_cast<std::uint64_t>(n) <=
+                        static_cast<std::uint64_t>(std::numeric_limits<I>::max()))) {
+        return static_cast<I>(n);
+      }
+    } else {
+      throw std::invalid_argument("expected an integer");
+    }
+    throw std::invalid_argument("integer out of range");
+  }
+};
+template <>
+struct JsonForm<long long> : IntegerForm<long long> {};
+template <>
+struct JsonForm<unsigned short> : IntegerForm<unsigned short> {};
+template <>
+struct JsonForm<unsigned int> : IntegerForm<unsigned int> {};
 
-template <class T, class Get, class Set>
-Field<T> uuid(const char* name, Get get, Set set) {
-  return field<T>(name, get, set, uuidJson, uuidValue);
-}
-template <class T, class I, class Get, class Set>
-Field<T> integer(const char* name, Get get, Set set) {
-  return field<T>(name, get, set, integerJson<I>, integerValue<I>);
-}
-template <class T, class Get, class Set>
-Field<T> flag(const char* name, Get get, Set set) {
-  return field<T>(name, get, set, boolJson, boolValue);
-}
-template <class T, class Get, class Set>
-Field<T> real(const char* name, Get get, Set set) {
-  return field<T>(name, get, set, doubleJson, doubleValue);
-}
-template <class T, class Get, class Set>
-Field<T> text(const char* name, Get get, Set set) {
-  return field<T>(name, get, set, textJson, textValue);
-}
-template <class T, class Get, class Set>
-Field<T> blob(const char* name, Get get, Set set) {
-  return field<T>(name, get, set, blobJson, blobValue);
-}
+template <>
+struct JsonForm<bool> {
+  static Json to(bool value) { return value; }
+  static bool from(const Json& value) {
+    if (!value.is_boolean()) throw std::invalid_argument("expected true or false");
+    return value.get<bool>();
+  }
+};
 
-// A nullable field: null while `isNull` says so, and then its getter is never called.
-template <class T, class IsNull, class SetNull, class Get, class Set, class ToJson, class FromJson>
-Field<T> nullable(const char* name, IsNull isNull, SetNull setNull, Get get, Set set, ToJson toJson,
-                  FromJson fromJson) {
-  return {name,
-          [=](const T& o) { return (o.*isNull)() ? Json(nullptr) : Json(toJson((o.*get)())); },
-          [=](T& o, const Json& v) {
-            if (v.is_null()) {
-              (o.*setNull)(true);
-            } else {
-              (o.*set)(fromJson(v));
-            }
-          }};
-}
+template <>
+struct JsonForm<double> {
+  static Json to(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+    return value;
+  }
+  static double from(const Json& value) {
+    if (value.is_number()) return value.get<double>();
+    if (value == "inf") return std::numeric_limits<double>::infinity();
+    if (value == "-inf") return -std::numeric_limits<double>::infinity();
+    if (value == "nan") return std::numeric_limits<double>::quiet_NaN();
+    throw std::invalid_argument("expected a number, \"inf\", \"-inf\" or \"nan\"");
+  }
+};
 
-template <class T>
-Json toJson(const T& object, const std::vector<Field<T>>& fields) {
+template <>
+struct JsonForm<std::string> {
+  static Json to(const std::string& text) {
+    if (isUtf8(text)) return text;
+    return Json{{"base64", base64Encode(Bytes(text.begin(), text.end()))}};
+  }
+  static std::string from(const Json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_object() && value.size() == 1 && value.contains("base64") &&
+        value["base64"].is_string()) {
+      const auto bytes = base64Decode(value["base64"].get<std::string>());
+      return std::string(bytes.begin(), bytes.end());
+    }
+    throw std::invalid_argument("expected a text or {\"base64\": ...}");
+  }
+};
+
+template <>
+struct JsonForm<Bytes> {
+  static Json to(const Bytes& bytes) { return base64Encode(bytes); }
+  static Bytes from(const Json& value) {
+    if (!value.is_string()) throw std::invalid_argument("expected base64 text");
+    return base64Decode(value.get<std::string>());
+  }
+};
+
+// ---- objects: their fields as described in dataobjects/detail/ObjectFields.h ---------------
+
+using dataobjects_data::detail::forEachField;
+using dataobjects_data::detail::ObjectFields;
+
+template <class Field>
+using FieldType = typename std::decay_t<Field>::Type;
+
+// A nullable field is null while its flag says so, and then its getter is never called.
+template <class O>
+Json toJson(const O& object) {
   Json json = Json::object();
-  for (const Field<T>& f : fields)
-    json[f.name] = f.get(object);
+  forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
+    if (field.isNull && (object.*field.isNull)()) {
+      json[field.name] = nullptr;
+    } else {
+      json[field.name] = JsonForm<FieldType<decltype(field)>>::to((object.*field.get)());
+    }
+  });
   return json;
 }
 
-template <class T>
-T fromJson(const Json& json, const std::vector<Field<T>>& fields) {
+template <class O>
+O fromJson(const Json& json) {
   if (!json.is_object()) throw FieldError("", "expected a JSON object");
   for (const auto& member : json.items()) {
     bool known = false;
-    for (const Field<T>& f : fields)
-      known = known || member.key() == f.name;
+    forEachField(ObjectFields<O>::fields(),
+                 [&](const auto& field) { known = known || member.key() == field.name; });
     if (!known) throw FieldError(member.key(), "no such field");
   }
-  T object;
-  for (const Field<T>& f : fields) {
-    const auto value = json.find(f.name);
-    if (value == json.end()) throw FieldError(f.name, "missing");
+  O object;
+  forEachField(ObjectFields<O>::fields(), [&](const auto& field) {
+    const auto value = json.find(field.name);
+    if (value == json.end()) throw FieldError(field.name, "missing");
     try {
-      f.set(object, *value);
+      if (field.setNull && value->is_null()) {
+        (object.*field.setNull)(true);
+      } else {
+        (object.*field.set)(JsonForm<FieldType<decltype(field)>>::from(*value));
+      }
     } catch (const std::exception& e) {
-      throw FieldError(f.name, e.what());
+      throw FieldError(field.name, e.what());
     }
-  }
+  });
   return object;
 }
 
-template <class T>
-ObjectClass makeClass(const char* name, std::vector<Field<T>> fieldList) {
-  const auto fields = std::make_shared<const std::vector<Field<T>>>(std::move(fieldList));
-  return {name,
-          [fields](Archive& input, std::string* textOut, Json* jsonOut) {
-            T object;
+template <class O>
+ObjectClass makeClass() {
+  return {ObjectFields<O>::name,
+          [](Archive& input, std::string* textOut, Json* jsonOut) {
+            O object;
             input >> object;
             if (textOut) *textOut = object.ToString();
-            if (jsonOut) *jsonOut = toJson(object, *fields);
+            if (jsonOut) *jsonOut = toJson(object);
           },
-          [fields](const Json& json, Archive& output) { output << fromJson<T>(json, *fields); }};
+          [](const Json& json, Archive& output) { output << fromJson<O>(json); }};
 }
-
-// ---- the classes, their fields in archive order -------------------------------------------
-
-using Job = JobDataDO;
-using Measurement = MeasurementDataDO;
-using Characteristic = CharacteristicValueDataDO;
-using Trend = TrendDataDO;
-using Alarm = AlarmDataDO;
-using Learning = AlarmLearningValuesDO;
-using Link = CharacteristicValueDataMeasurementDataMapDO;
 
 std::vector<ObjectClass> buildCatalog() {
   std::vector<ObjectClass> classes;
-  classes.push_back(makeClass<Job>(
-      "JobDataDO", {uuid<Job>("CurrentUuid", &Job::getCurrentUuid, &Job::setCurrentUuid),
-                    integer<Job, long long>("MeasurementTimeStamp", &Job::getMeasurementTimeStamp,
-                                            &Job::setMeasurementTimeStamp),
-                    uuid<Job>("JobConfig", &Job::getJobConfig, &Job::setJobConfig)}));
-  classes.push_back(makeClass<Characteristic>(
-      "CharacteristicValueDataDO",
-      {uuid<Characteristic>("CurrentUuid", &Characteristic::getCurrentUuid,
-                            &Characteristic::setCurrentUuid),
-       integer<Characteristic, long long>("MeasurementTimeStamp",
-                                          &Characteristic::getMeasurementTimeStamp,
-                                          &Characteristic::setMeasurementTimeStamp),
-       uuid<Characteristic>("CharacteristicValueConfig",
-                            &Characteristic::getCharacteristicValueConfig,
-                            &Characteristic::setCharacteristicValueConfig),
-       text<Characteristic>("CharacteristicValueDataDetails",
-                            &Characteristic::getCharacteristicValueDataDetails,
-                            &Characteristic::setCharacteristicValueDataDetails),
-       integer<Characteristic, long long>(
-           "ExternalReferenceCharacteristicValueDataDetails",
-           &Characteristic::getExternalReferenceCharacteristicValueDataDetails,
-           &Characteristic::SetExternalReferenceCharacteristicValueDataDetails),
-       uuid<Characteristic>("JobData", &Characteristic::getJobData, &Characteristic::setJobData),
-       real<Characteristic>("Value", &Characteristic::getValue, &Characteristic::setValue),
-       integer<Characteristic, unsigned short>("AlarmType", &Characteristic::getAlarmType,
-                                               &Characteristic::setAlarmType),
-       flag<Characteristic>("SavedByAlarmStatusChange",
-                            &Characteristic::getSavedByAlarmStatusChange,
-                            &Characteristic::setSavedByAlarmStatusChange)}));
-  classes.push_back(makeClass<Measurement>(
-      "MeasurementDataDO",
-      {uuid<Measurement>("CurrentUuid", &Measurement::getCurrentUuid, &Measurement::setCurrentUuid),
-       integer<Measurement, long long>("MeasurementTimeStamp",
-                                       &Measurement::getMeasurementTimeStamp,
-                                       &Measurement::setMeasurementTimeStamp),
-       uuid<Measurement>("MeasurementConfig", &Measurement::getMeasurementConfig,
-                         &Measurement::setMeasurementConfig),
-       text<Measurement>("MeasurementDataDetails", &Measurement::getMeasurementDataDetails,
-                         &Measurement::setMeasurementDataDetails),
-       integer<Measurement, long long>("ExternalReferenceMeasurementDataDetails",
-                                       &Measurement::getExternalReferenceMeasurementDataDetails,
-                                       &Measurement::SetExternalReferenceMeasurementDataDetails),
-       blob<Measurement>("BinaryData", &Measurement::getBinaryData, &Measurement::setBinaryData),
-       integer<Measurement, long long>("ExternalReferenceBinaryData",
-                                       &Measurement::getExternalReferenceBinaryData,
-                                       &Measurement::SetExternalReferenceBinaryData),
-       uuid<Measurement>("JobData", &Measurement::getJobData, &Measurement::setJobData),
-       flag<Measurement>("SavedByAlarmStatusChange", &Measurement::getSavedByAlarmStatusChange,
-                         &Measurement::setSavedByAlarmStatusChange)}));
-  classes.push_back(makeClass<Trend>(
-      "TrendDataDO",
-      {uuid<Trend>("CurrentUuid", &Trend::getCurrentUuid, &Trend::setCurrentUuid),
-       uuid<Trend>("CharacteristicValueConfig", &Trend::getCharacteristicValueConfig,
-                   &Trend::setCharacteristicValueConfig),
-       uuid<Trend>("CharacteristicValueConfigBaseUuid",
-                   &Trend::getCharacteristicValueConfigBaseUuid,
-                   &Trend::setCharacteristicValueConfigBaseUuid),
-       flag<Trend>("Closed", &Trend::getClosed, &Trend::setClosed),
-       integer<Trend, long long>("FirstTimeStamp", &Trend::getFirstTimeStamp,
-                                 &Trend::setFirstTimeStamp),
-       integer<Trend, long long>("LastTimeStamp", &Trend::getLastTimeStamp,
-                                 &Trend::setLastTimeStamp),
-       text<Trend>("TrendDataDetails", &Trend::getTrendDataDetails, &Trend::setTrendDataDetails),
-       integer<Trend, unsigned int>("NumSamples", &Trend::getNumSamples, &Trend::setNumSamples),
-       blob<Trend>("Data", &Trend::getData, &Trend::setData),
-       integer<Trend, long long>("ExternalReferenceData", &Trend::getExternalReferenceData,
-                                 &Trend::SetExternalReferenceData)}));
-  classes.push_back(makeClass<Alarm>(
-      "AlarmDataDO",
-      {uuid<Alarm>("CharacteristicValueConfig", &Alarm::getCharacteristicValueConfig,
-                   &Alarm::setCharacteristicValueConfig),
-       integer<Alarm, long long>("LastMeasurementTime", &Alarm::getLastMeasurementTime,
-                                 &Alarm::setLastMeasurementTime),
-       real<Alarm>("CurrentValue", &Alarm::getCurrentValue, &Alarm::setCurrentValue),
-       integer<Alarm, unsigned short>("MainAlarmCount", &Alarm::getMainAlarmCount,
-                                      &Alarm::setMainAlarmCount),
-       integer<Alarm, unsigned short>("PreAlarmCount", &Alarm::getPreAlarmCount,
-                                      &Alarm::setPreAlarmCount),
-       integer<Alarm, unsigned short>("AlarmType", &Alarm::getAlarmType, &Alarm::setAlarmType),
-       flag<Alarm>("LearningModeActive", &Alarm::getLearningModeActive,
-                   &Alarm::setLearningModeActive),
-       flag<Alarm>("IsTriggerValidator", &Alarm::getIsTriggerValidator,
-                   &Alarm::setIsTriggerValidator),
-       nullable<Alarm>("LearningModeActives", &Alarm::getLearningModeActivesIsNull,
-                       &Alarm::setLearningModeActivesIsNull, &Alarm::getLearningModeActives,
-                       &Alarm::setLearningModeActives, textJson, textValue),
-       real<Alarm>("CurrentLowerPreAlarmLevel", &Alarm::getCurrentLowerPreAlarmLevel,
-                   &Alarm::setCurrentLowerPreAlarmLevel),
-       real<Alarm>("CurrentPreAlarmLevel", &Alarm::getCurrentPreAlarmLevel,
-                   &Alarm::setCurrentPreAlarmLevel),
-       real<Alarm>("CurrentMainAlarmLevel", &Alarm::getCurrentMainAlarmLevel,
-                   &Alarm::setCurrentMainAlarmLevel),
-       nullable<Alarm>("CurrentAlarmMapIndex", &Alarm::getCurrentAlarmMapIndexIsNull,
-                       &Alarm::setCurrentAlarmMapIndexIsNull, &Alarm::getCurrentAlarmMapIndex,
-                       &Alarm::setCurrentAlarmMapIndex, integerJson<unsigned short>,
-                       integerValue<unsigned short>),
-       flag<Alarm>("Active", &Alarm::getActive, &Alarm::setActive),
-       nullable<Alarm>("LatestSavedTimeSignal", &Alarm::getLatestSavedTimeSignalIsNull,
-                       &Alarm::setLatestSavedTimeSignalIsNull, &Alarm::getLatestSavedTimeSignal,
-                       &Alarm::setLatestSavedTimeSignal, uuidJson, uuidValue),
-       integer<Alarm, long long>("AlarmStateSince", &Alarm::getAlarmStateSince,
-                                 &Alarm::setAlarmStateSince)}));
-  classes.push_back(makeClass<Learning>(
-      "AlarmLearningValuesDO",
-      {uuid<Learning>("CharacteristicValueConfig", &Learning::getCharacteristicValueConfig,
-                      &Learning::setCharacteristicValueConfig),
-       integer<Learning, unsigned short>("X", &Learning::getX, &Learning::setX),
-       integer<Learning, unsigned short>("Y", &Learning::getY, &Learning::setY),
-       integer<Learning, unsigned short>("ValueCount", &Learning::getValueCount,
-                                         &Learning::setValueCount),
-       blob<Learning>("LearningValues", &Learning::getLearningValues,
-                      &Learning::setLearningValues)}));
-  classes.push_back(makeClass<Link>(
-      "CharacteristicValueDataMeasurementDataMapDO",
-      {uuid<Link>("CharacteristicValueData", &Link::getCharacteristicValueData,
-                  &Link::setCharacteristicValueData),
-       uuid<Link>("MeasurementData", &Link::getMeasurementData, &Link::setMeasurementData)}));
+  dataobjects_data::detail::forEachClass(
+      [&](auto* tag) { classes.push_back(makeClass<std::remove_pointer_t<decltype(tag)>>()); });
   return classes;
 }
 

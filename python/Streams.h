@@ -1,0 +1,158 @@
+// The stream buffers between archives and Python: input from a bytes-like object in place or
+// from a binary file read in pieces, each telling the offset of the next byte, and output
+// collected in a string.
+#ifndef PYTHON_STREAMS_H
+#define PYTHON_STREAMS_H
+
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+#include <memory>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace dataobjects_data {
+namespace python {
+
+namespace py = pybind11;
+
+// Input from somewhere; offset() is the position of the next byte in the whole input.
+class Source : public std::streambuf {
+ public:
+  virtual long long offset() const = 0;
+  // Raises the Python error that ended the input early, if one did: the stream took it for the
+  // end of the input.
+  void raisePending() {
+    if (pending_) {
+      std::unique_ptr<py::error_already_set> error = std::move(pending_);
+      throw py::error_already_set(std::move(*error));
+    }
+  }
+
+ protected:
+  std::unique_ptr<py::error_already_set> pending_;
+};
+
+// The bytes of a bytes-like object, read in place; the object is held while the source lives.
+class MemorySource : public Source {
+ public:
+  explicit MemorySource(py::handle data) {
+    if (PyObject_GetBuffer(data.ptr(), &view_, PyBUF_SIMPLE) != 0) throw py::error_already_set();
+    char* begin = static_cast<char*>(view_.buf);
+    setg(begin, begin, begin + view_.len);
+  }
+  ~MemorySource() override { PyBuffer_Release(&view_); }
+  MemorySource(const MemorySource&) = delete;
+  MemorySource& operator=(const MemorySource&) = delete;
+  long long offset() const override { return gptr() - eback(); }
+
+ private:
+  Py_buffer view_;
+};
+
+// A binary file's read(), called for 64 KiB at a time.
+class FileSource : public Source {
+ public:
+  explicit FileSource(py::handle file) : read_(file.attr("read")) {}
+  long long offset() const override { return before_ + (gptr() - eback()); }
+
+ protected:
+  int_type underflow() override {
+    before_ += egptr() - eback();
+    setg(nullptr, nullptr, nullptr);
+    py::object piece;
+    try {
+      piece = read_(kPiece);
+      if (!PyBytes_Check(piece.ptr())) {
+        PyErr_Format(PyExc_TypeError, "read() of a binary file returns bytes, not %s",
+                     Py_TYPE(piece.ptr())->tp_name);
+        throw py::error_already_set();
+      }
+    } catch (py::error_already_set& e) {
+      pending_ = std::make_unique<py::error_already_set>(std::move(e));
+      return traits_type::eof();
+    }
+    const char* data = PyBytes_AS_STRING(piece.ptr());
+    buffer_.assign(data, data + PyBytes_GET_SIZE(piece.ptr()));
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + buffer_.size());
+    return buffer_.empty() ? traits_type::eof() : traits_type::to_int_type(buffer_[0]);
+  }
+
+ private:
+  static constexpr Py_ssize_t kPiece = 1 << 16;
+  py::object read_;
+  std::vector<char> buffer_;
+  long long before_ = 0;
+};
+
+// Output collected straight into a bytes object, which take() hands over.
+class BytesSink : public std::streambuf {
+ public:
+  BytesSink() = default;
+  ~BytesSink() override { Py_XDECREF(bytes_); }
+  BytesSink(const BytesSink&) = delete;
+  BytesSink& operator=(const BytesSink&) = delete;
+
+  // What was written since the last take().
+  py::bytes take() {
+    if (bytes_ == nullptr) return py::bytes("", 0);
+    if (_PyBytes_Resize(&bytes_, pptr() - pbase()) != 0) throw py::error_already_set();
+    PyObject* out = bytes_;
+    bytes_ = nullptr;
+    setp(nullptr, nullptr);
+    return py::reinterpret_steal<py::bytes>(out);
+  }
+  Py_ssize_t size() const { return pptr() - pbase(); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    const Py_ssize_t used = size();
+    const Py_ssize_t capacity = std::max<Py_ssize_t>(4096, 2 * (epptr() - pbase()));
+    if (bytes_ == nullptr) {
+      bytes_ = PyBytes_FromStringAndSize(nullptr, capacity);
+    } else if (_PyBytes_Resize(&bytes_, capacity) != 0) {
+      bytes_ = nullptr;
+    }
+    if (bytes_ == nullptr) {  // no memory: the stream reports a failed write
+      PyErr_Clear();
+      setp(nullptr, nullptr);
+      return traits_type::eof();
+    }
+    char* data = PyBytes_AS_STRING(bytes_);
+    setp(data, data + capacity);
+    advance(used);
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* data, std::streamsize count) override {
+    for (std::streamsize done = 0; done < count;) {
+      if (pptr() == epptr() &&
+          traits_type::eq_int_type(overflow(traits_type::eof()), traits_type::eof())) {
+        return done;
+      }
+      const std::streamsize room = std::min<std::streamsize>(count - done, epptr() - pptr());
+      traits_type::copy(pptr(), data + done, static_cast<std::size_t>(room));
+      advance(room);
+      done += room;
+    }
+    return count;
+  }
+
+ private:
+  void advance(Py_ssize_t count) {  // pbump takes an int
+    for (; count > kStep; count -= kStep)
+      pbump(kStep);
+    pbump(static_cast<int>(count));
+  }
+  static constexpr int kStep = 1 << 30;
+  PyObject* bytes_ = nullptr;
+};
+
+}  // namespace python
+}  // namespace dataobjects_data
+
+#endif  // PYTHON_STREAMS_H

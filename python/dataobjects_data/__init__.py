@@ -1,0 +1,36 @@
+"""The data objects of libdataobjects_data, read and written as the C++ library does.
+
+Each class takes its fields as keyword arguments and has them as attributes, named as in the
+class and in the JSON form of ``dataobjects dump --json``::
+
+    job = JobDataDO(CurrentUuid=UuidEntryDO.generate(), MeasurementTimeStamp=1733400000000)
+    data = dumps([job, job])             # the archive form, object after object
+    jobs = loads(data, JobDataDO)        # every object until the input ends
+    for job in iter_load(open("jobs.bin", "rb"), JobDataDO):  # read in pieces
+        print(job.key(), job.to_dict())
+"""
+
+from ._core import (  # noqa: F401
+    AlarmDataDO,
+    AlarmLearningValuesDO,
+    CharacteristicValueDataDO,
+    CharacteristicValueDataMeasurementDataMapDO,
+    CompressionException,
+    DataObjectException,
+    JobDataDO,
+    MeasurementDataDO,
+    ObjectIterator,
+    SerializationException,
+    TesmiraException,
+    TrendDataDO,
+    UuidEntryDO,
+    __version__,
+    dump,
+    dumps,
+    iter_load,
+    loads,
+)
+
+CLASSES = (JobDataDO, CharacteristicValueDataDO, MeasurementDataDO, TrendDataDO, AlarmDataDO,
+           AlarmLearningValuesDO, CharacteristicValueDataMeasurementDataMapDO)
+"""Every data object class, in the order the dataobjects tool lists them."""
