@@ -626,9 +626,10 @@ void bindClass(py::module_& m) {
                                 {Py_tp_getset, getset.data()},
                                 {Py_tp_doc, const_cast<char*>(kept(classDoc<O>()))},
                                 {0, nullptr}};
-  static PyType_Spec spec = {kept(std::string("dataobjects_data.") + ObjectFields<O>::name),
-                             static_cast<int>(sizeof(Instance<O>)), 0, Py_TPFLAGS_DEFAULT, slots};
-  PyObject* type = PyType_FromSpec(&spec);
+  static PyType_Spec typeSpec = {kept(std::string("dataobjects_data.") + ObjectFields<O>::name),
+                                 static_cast<int>(sizeof(Instance<O>)), 0, Py_TPFLAGS_DEFAULT,
+                                 slots};
+  PyObject* type = PyType_FromSpec(&typeSpec);
   if (type == nullptr) raised();
   classType<O> = reinterpret_cast<PyTypeObject*>(type);  // the module's reference keeps it
   m.add_object(ObjectFields<O>::name, type);

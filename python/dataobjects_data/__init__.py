@@ -19,7 +19,6 @@ from ._core import (  # noqa: F401
     DataObjectException,
     JobDataDO,
     MeasurementDataDO,
-    ObjectIterator,
     SerializationException,
     TesmiraException,
     TrendDataDO,
@@ -27,10 +26,21 @@ from ._core import (  # noqa: F401
     __version__,
     dump,
     dumps,
-    iter_load,
+    iter_load as _read_objects,
     loads,
 )
 
 CLASSES = (JobDataDO, CharacteristicValueDataDO, MeasurementDataDO, TrendDataDO, AlarmDataDO,
            AlarmLearningValuesDO, CharacteristicValueDataMeasurementDataMapDO)
 """Every data object class, in the order the dataobjects tool lists them."""
+
+
+def iter_load(input, cls):
+    """The objects of class cls in bytes or a binary file, read in pieces of 64 KiB as they are
+    asked for: a generator that yields every object before one that cannot be read and then
+    raises the library's exception for that one, with its index and offset."""
+    return _objects(_read_objects(input, cls))
+
+
+def _objects(reader):
+    yield from reader

@@ -2,6 +2,7 @@
 details loader, keys, UuidEntryDO, reading files in pieces, and the type stubs."""
 import ast
 import copy
+import inspect
 import io
 import os
 import pickle
@@ -154,6 +155,7 @@ def test_files_are_read_and_written_in_pieces(rng, tmp_path):
         do.dump(objects[0], f)
     assert open(tmp_path / "m.bin", "rb").read() == data * 5 + do.dumps(objects[0])
     assert do.loads(bytearray(data[:0]), M) == [] and list(do.iter_load(b"", M)) == []
+    assert inspect.isgenerator(do.iter_load(data, M))
     for call in (lambda: do.loads(5, M), lambda: do.loads(data, int), lambda: do.dumps([1]),
                  lambda: do.iter_load(5, M), lambda: do.dumps(5)):
         with pytest.raises(TypeError):

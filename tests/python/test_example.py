@@ -8,9 +8,9 @@ EXAMPLE = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "pytho
 
 
 def test_the_example_writes_reads_and_plots_a_day(tmp_path):
-    spec = importlib.util.spec_from_file_location("alarm_week", EXAMPLE)
-    example = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(example)
+    location = importlib.util.spec_from_file_location("alarm_week", EXAMPLE)
+    example = importlib.util.module_from_spec(location)
+    location.loader.exec_module(example)
     assert example.main(["--out", str(tmp_path), "--days", "1", "--minutes", "30"]) == 0
     values = do.loads((tmp_path / "values.bin").read_bytes(), do.CharacteristicValueDataDO)
     alarms = do.loads((tmp_path / "alarms.bin").read_bytes(), do.AlarmDataDO)
