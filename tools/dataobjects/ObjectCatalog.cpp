@@ -86,7 +86,7 @@ bool isUtf8(const std::string& text) {
     for (std::size_t k = 1; k < n; ++k) {
       const auto next = static_cast<unsigned char>(text[i + k]);
       if ((next >> 6) != 2) return false;
-      code = code << 6 | (next & 0x3F);
+      code = (code << 6) | (next & 0x3F);
     }
     if (code < kSmallest[n] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
     i += n;
