@@ -154,7 +154,7 @@ types:
       - id: header
         type: u1
         valid:
-          expr: '(_ & (signed ? 0x0f : 0x8f)) <= max_count'
+          expr: '(_ & 0x0f) <= max_count and (signed or _ < 0x80)'
       - id: payload
         size: count
     instances:
