@@ -44,6 +44,16 @@ for archive in "$data"/*.bin; do
   cmp -s "$archive" "$work/$name.bin" || fail "$name: dump --json | encode changed the bytes"
 done
 
+# Texts that are not well-formed UTF-8 (overlong, surrogate, above U+10FFFF, cut short) dump
+# as base64, which encodes back to the same text.
+for text in wIA= 7aCA 9JCAgA== ww==; do
+  sed "s|\"TrendDataDetails\":\"\"|\"TrendDataDetails\":{\"base64\":\"$text\"}|" \
+    "$work/TrendDataDO-default.json" >"$work/text.json"
+  expect_status 0 "$tool" encode --type TrendData "$work/text.json" -o "$work/text.bin"
+  expect_status 0 "$tool" dump --type TrendData --json "$work/text.bin"
+  cmp -s "$work/text.json" "$work/out" || fail "text $text: dump --json gave $(cat "$work/out")"
+done
+
 # Two objects, the second cut after 20 of its 39 bytes: the report names object 1, bytes 39 to 59.
 cat "$data/JobDataDO-full.bin" >"$work/cut.bin"
 head -c 20 "$data/JobDataDO-full.bin" >>"$work/cut.bin"

@@ -14,7 +14,10 @@ namespace {
 
 using dataobjects_data::detail::Bytes;
 
+// Well-formed UTF-8 only, as the JSON writer requires: no overlong form, no surrogate, nothing
+// above U+10FFFF.
 bool isUtf8(const std::string& text) {
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
     const std::size_t n = c < 0x80         ? 1
@@ -23,9 +26,13 @@ bool isUtf8(const std::string& text) {
                           : (c >> 3) == 30 ? 4
                                            : 0;
     if (n == 0 || i + n > text.size()) return false;
+    char32_t code = n == 1 ? c : c & (0x7F >> n);
     for (std::size_t k = 1; k < n; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2) return false;
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next >> 6) != 2) return false;
+      code = (code << 6) | (next & 0x3F);
     }
+    if (code < kSmallest[n] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
     i += n;
   }
   return true;
