@@ -81,6 +81,14 @@ inline CharacteristicValueDataDO characteristic(const std::string& details = det
   return CharacteristicValueDataDO(uuid(), 1733400000000LL, uuid(), details, uuid(), 4.2375, 2,
                                    true);
 }
+// A MeasurementDataDO with a 64-byte blob and a CharacteristicValueDataDO, each with a details
+// text of `size` bytes of the given variant (none for 0).
+inline MeasurementDataDO measurementWithDetails(std::size_t size, int variant = 0) {
+  return measurement(64, size == 0 ? std::string() : detailsText(size, variant));
+}
+inline CharacteristicValueDataDO characteristicWithDetails(std::size_t size, int variant = 0) {
+  return characteristic(size == 0 ? std::string() : detailsText(size, variant));
+}
 inline AlarmDataDO alarm() {
   return AlarmDataDO(uuid(), 1733400000000LL, 4.2375, 2, 11, 1, false, true, "X=3;Y=5", false, 3.5,
                      4.2, 6.0, 12, false, true, uuid(), false, 1733399400000LL);

@@ -139,15 +139,6 @@ void msgpackRoundTrip(const T& value, long count) {
   });
 }
 
-// A MeasurementDataDO with a 64-byte blob and a CharacteristicValueDataDO, each with a details
-// text of `size` bytes of the given variant (none for 0).
-MeasurementDataDO measurementWithDetails(std::size_t size, int variant) {
-  return bench::measurement(64, size == 0 ? std::string() : bench::detailsText(size, variant));
-}
-CharacteristicValueDataDO characteristicWithDetails(std::size_t size, int variant) {
-  return bench::characteristic(size == 0 ? std::string() : bench::detailsText(size, variant));
-}
-
 // Round trips on one archive of kCycle objects in turn, each with a details text of its own:
 // more different texts than the compressor remembers, so every one is compressed and
 // decompressed again.
@@ -264,25 +255,25 @@ const Operation kOperations[] = {
     {"measurement_roundtrip_64k_msgpack",
      [](long n) { msgpackRoundTrip(bench::measurementFields(kBlob, false), n); }},
     {"measurement_roundtrip_no_details",
-     [](long n) { libraryRoundTrip(measurementWithDetails(0, 0), n); }},
+     [](long n) { libraryRoundTrip(bench::measurementWithDetails(0, 0), n); }},
     {"measurement_roundtrip_details_200",
-     [](long n) { libraryRoundTrip(measurementWithDetails(200, 0), n); }},
+     [](long n) { libraryRoundTrip(bench::measurementWithDetails(200, 0), n); }},
     {"measurement_roundtrip_details_8000",
-     [](long n) { libraryRoundTrip(measurementWithDetails(8000, 0), n); }},
+     [](long n) { libraryRoundTrip(bench::measurementWithDetails(8000, 0), n); }},
     {"measurement_roundtrip_details_200_distinct",
-     [](long n) { libraryRoundTripDistinct(measurementWithDetails, 200, n); }},
+     [](long n) { libraryRoundTripDistinct(bench::measurementWithDetails, 200, n); }},
     {"measurement_roundtrip_details_8000_distinct",
-     [](long n) { libraryRoundTripDistinct(measurementWithDetails, 8000, n); }},
+     [](long n) { libraryRoundTripDistinct(bench::measurementWithDetails, 8000, n); }},
     {"characteristic_roundtrip_no_details",
-     [](long n) { libraryRoundTrip(characteristicWithDetails(0, 0), n); }},
+     [](long n) { libraryRoundTrip(bench::characteristicWithDetails(0, 0), n); }},
     {"characteristic_roundtrip_details_200",
-     [](long n) { libraryRoundTrip(characteristicWithDetails(200, 0), n); }},
+     [](long n) { libraryRoundTrip(bench::characteristicWithDetails(200, 0), n); }},
     {"characteristic_roundtrip_details_8000",
-     [](long n) { libraryRoundTrip(characteristicWithDetails(8000, 0), n); }},
+     [](long n) { libraryRoundTrip(bench::characteristicWithDetails(8000, 0), n); }},
     {"characteristic_roundtrip_details_200_distinct",
-     [](long n) { libraryRoundTripDistinct(characteristicWithDetails, 200, n); }},
+     [](long n) { libraryRoundTripDistinct(bench::characteristicWithDetails, 200, n); }},
     {"characteristic_roundtrip_details_8000_distinct",
-     [](long n) { libraryRoundTripDistinct(characteristicWithDetails, 8000, n); }},
+     [](long n) { libraryRoundTripDistinct(bench::characteristicWithDetails, 8000, n); }},
     {"blob_64k_memcpy", [](long n) { blobMemcpy(n, 0); }},
     {"blob_64k_memcpy_unaligned", [](long n) { blobMemcpy(n, 4); }},
     {"double_write", [](long n) { doubleWrite(0, n); }},
