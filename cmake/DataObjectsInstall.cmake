@@ -13,7 +13,8 @@ install(TARGETS dataobjects_data EXPORT dataobjects_dataTargets
 )
 
 # The headers of the three directories; the codec header "Serialize" has no extension.
-# dataobjects/detail/ holds what only the library's sources include.
+# Directories named detail (dataobjects/detail/, platform/detail/) hold what only the library's
+# sources include.
 install(DIRECTORY platform dataobjects
   DESTINATION "${DATAOBJECTS_INSTALL_INCLUDEDIR}" COMPONENT dev
   FILES_MATCHING PATTERN "*.h"

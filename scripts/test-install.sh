@@ -39,7 +39,7 @@ check_install_tree() {
   step "Installed files"
   (cd "$stage" && find . -mindepth 1 \( -type f -o -type l \) -printf '%P\n' | sort)
   diff <(cd "$stage/include/dataobjects_data" && find . -type f | sort) \
-    <(find ./platform ./libs ./dataobjects -path ./dataobjects/detail -prune -o \
+    <(find ./platform ./libs ./dataobjects -name detail -prune -o \
       \( -name '*.h' -o -name Serialize \) -print | sort) ||
     fail "the installed headers differ from the source tree's (< installed, > source)"
   local lib=$stage/$libdir/libdataobjects_data.so
