@@ -146,12 +146,5 @@ void CompressionMemo::clear() noexcept {
   next_ = 0;
 }
 
-std::size_t CompressionMemo::size() const {
-  std::size_t held = 0;
-  for (const Entry& entry : entries_)
-    held += entry.added != 0;
-  return held;
-}
-
 }  // namespace detail
 }  // namespace dataobjects_data

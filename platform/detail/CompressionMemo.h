@@ -62,9 +62,6 @@ class CompressionMemo {
   /// Forgets every pair and releases the block.
   void clear() noexcept;
 
-  /// How many pairs are held.
-  std::size_t size() const;
-
  private:
   static constexpr int kDecompressedOnly = INT_MIN;  // no level known to give the form
 
