@@ -107,7 +107,6 @@ void CompressionMemo::rememberDecompression(const Input& compressed, int windowB
   entry->compressedSize = compressed.size();
   entry->textSize = text.size;
   entry->compressedHash = compressed.hash();
-  entry->textHash = 0;
   entry->windowBits = windowBits;
   entry->level = kDecompressedOnly;
 }

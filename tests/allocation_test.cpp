@@ -248,13 +248,8 @@ template <class A>
 std::vector<std::pair<const char*, std::function<void(typename A::Object&)>>> detailsOperations() {
   return {{"details text setter", [](typename A::Object& o) { A::setText(o, kDetails); }},
           {"compressed details setter", [](typename A::Object& o) { A::setStored(o, kStored); }},
-          {"details text and options getters",
+          {"details on a thread of their own",
            [](typename A::Object& o) {
-             A::setText(o, "a=1");
-             A::text(o);
-             A::options(o);
-           }},
-          {"details on a thread of their own", [](typename A::Object& o) {
              // The thread starts without compressor streams or memo and frees them as it ends.
              std::exception_ptr failure;
              std::thread([&] {
@@ -271,6 +266,11 @@ std::vector<std::pair<const char*, std::function<void(typename A::Object&)>>> de
                }
              }).join();
              if (failure) std::rethrow_exception(failure);
+           }},
+          {"details text and options getters", [](typename A::Object& o) {
+             A::setText(o, "a=1");
+             A::text(o);
+             A::options(o);
            }}};
 }
 

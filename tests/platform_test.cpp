@@ -182,9 +182,8 @@ TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
   for (int call = 0; call < 400; ++call) {
     const std::string& text = pool[random() % pool.size()];
     const int level = std::vector<int>{-1, -1, 0, 1, 9}[random() % 5];
-    SCOPED_TRACE(std::to_string(text.size()) + " bytes at level " + std::to_string(level));
     const std::vector<unsigned char> expected = freshZlib(text, level);
-    EXPECT_EQ(expected, compress(text, level));
+    EXPECT_EQ(expected, compress(text, level)) << text.size() << " at " << level;
     EXPECT_EQ(text, uncompress(expected, int(text.size())));
   }
   EXPECT_THROW(CompressionGZip(10), CompressionException);
@@ -282,8 +281,7 @@ TEST(CompressionMemo, FindsOnlyWhatItWasGiven) {
   EXPECT_EQ(form, found(memo.compressed(in(text), -1, 31)));
   EXPECT_EQ(text, found(memo.text(in(form), text.size(), 31)));
   EXPECT_EQ("text b", found(memo.text(in("form b"), 6, 31)));
-  std::string changed = text;
-  changed[20] ^= 1;
+  const std::string changed = "rate=25600;channels=1,3";
   for (const MemoBytes miss :
        {memo.compressed(in(changed), -1, 31), memo.compressed(in(text + ";"), -1, 31),
         memo.compressed(in(text), 9, 31), memo.compressed(in(text), -1, 15),
@@ -292,10 +290,15 @@ TEST(CompressionMemo, FindsOnlyWhatItWasGiven) {
     EXPECT_EQ("none", found(miss));
   memo.rememberCompression(in("text b"), 9, 31, of("form b"));
   EXPECT_EQ("form b", found(memo.compressed(in("text b"), 9, 31)));
+  for (int i = 0; i < 6; ++i)  // fills the memo
+    memo.rememberDecompression(in(std::to_string(i)), 31, of("-"));
+  memo.rememberDecompression(in("another form"), 31, of(text));  // in the oldest entry, the rate's
+  EXPECT_EQ("none", found(memo.compressed(in(text), -1, 31)));
+  EXPECT_EQ(text, found(memo.text(in("another form"), text.size(), 31)));
 
-  std::map<std::uint32_t, std::string> hashes;  // until two inputs share a hash
+  std::map<std::uint32_t, std::string> hashes;  // until two inputs of ten digits share a hash
   for (std::mt19937 random(1);;) {
-    const std::string input = std::to_string(random());
+    const std::string input = std::to_string(4294967296u + random());
     const auto [other, added] = hashes.emplace(in(input).hash(), input);
     if (added || other->second == input) continue;
     memo.rememberCompression(in(other->second), -1, 31, of(form));
@@ -304,33 +307,37 @@ TEST(CompressionMemo, FindsOnlyWhatItWasGiven) {
   }
 }
 
-// Eight pairs at most, in a block of the budget: a ninth pushes the oldest out, a pair larger
-// than the budget is not taken, and one that does not fit before the block's end takes its start
-// and pushes out every pair it overlaps.
+// Eight pairs at most, in a block of the budget: a ninth pushes out the oldest, a pair larger
+// than the budget is not taken, and one that does not fit before the block's end goes to its
+// start and pushes out every pair it overlaps. Pairs of a text of n letters and its form, the
+// same letters and "!" (2n + 1 bytes); each text found with its form shows as its letter.
 TEST(CompressionMemo, ForgetsTheOldestAndWhatItHasNoRoomFor) {
-  CompressionMemo memo(1000);
-  std::vector<std::string> texts;
-  const auto remember = [&](std::size_t size, char c) {
-    texts.emplace_back(size, c);
-    memo.rememberCompression(in(texts.back()), -1, 31, of(texts.back() + "!"));
-  };
-  const auto held = [&] {
-    std::string which;
-    for (const std::string& text : texts)
-      which += found(memo.compressed(in(text), -1, 31)) == text + "!" ? text[0] : '-';
-    return which;
-  };
-  for (char c = 'a'; c <= 'i'; ++c)
-    remember(10, c);  // 21 bytes each, the last up to byte 189
-  EXPECT_EQ("-bcdefghi", held());
-  remember(500, 'z');
-  EXPECT_EQ("-bcdefghi-", held());
-  remember(400, 'x');  // up to byte 990
-  EXPECT_EQ("--cdefghi-x", held());
-  remember(300, 'y');
-  EXPECT_EQ("-----------y", held());
-  memo.clear();
-  EXPECT_EQ("------------", held());
+  const struct {
+    std::size_t budget;
+    std::vector<std::size_t> sizes;
+    const char* held;
+  } cases[] = {{1000, {10, 10, 10, 10, 10, 10, 10, 10, 10}, "-bcdefghi"},
+               {1000, {10, 500}, "a-"},
+               {999, {499}, "a"},
+               {999, {100, 394, 4}, "abc"},       // 201, 789 and 9 bytes: the block is full
+               {999, {100, 394, 4, 10}, "-bcd"},  // the last overwrites the first's form
+               {999, {100, 394, 100}, "-bc"}};    // the last reaches up to the second
+  for (const auto& c : cases) {
+    CompressionMemo memo(c.budget);
+    std::vector<std::string> texts;
+    for (std::size_t size : c.sizes) {
+      texts.emplace_back(size, static_cast<char>('a' + texts.size()));
+      memo.rememberCompression(in(texts.back()), -1, 31, of(texts.back() + "!"));
+    }
+    std::string held;
+    for (const std::string& text : texts) {
+      const std::string form = found(memo.compressed(in(text), -1, 31));
+      held += form == "none" ? '-' : form == text + "!" ? text[0] : '?';
+    }
+    EXPECT_EQ(c.held, held) << c.budget << " " << c.sizes.size();
+    memo.clear();
+    EXPECT_EQ("none", found(memo.compressed(in(texts.back()), -1, 31)));
+  }
 }
 
 }  // namespace

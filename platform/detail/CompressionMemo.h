@@ -71,7 +71,7 @@ class CompressionMemo {
     std::size_t compressedSize = 0;
     std::size_t textSize = 0;
     std::uint32_t compressedHash = 0;
-    std::uint32_t textHash = 0;  // set with the level
+    std::uint32_t textHash = 0;  // with a level only
     int windowBits = 0;
     int level = kDecompressedOnly;
   };
