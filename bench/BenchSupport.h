@@ -52,12 +52,12 @@ inline std::vector<double> sampleDoubles(int kind, std::size_t count) {
   return values;
 }
 
-// A 200-byte details text of the kind devices store: options separated by semicolons.
-// A details text of `size` bytes (200 by default): options as a device writes them.
-inline std::string detailsText(std::size_t size = 200) {
+// A details text of `size` bytes (200 by default): options as a device writes them. Texts of
+// other `variant`s differ in every option's value.
+inline std::string detailsText(std::size_t size = 200, int variant = 0) {
   std::string text;
   for (int i = 0; text.size() < size; ++i)
-    text += "option" + std::to_string(i) + "=" + std::to_string(i * 37) + ";";
+    text += "option" + std::to_string(i) + "=" + std::to_string(i * 37 + variant) + ";";
   return text.substr(0, size);
 }
 
@@ -77,9 +77,17 @@ inline MeasurementDataDO measurement(std::size_t blobSize, const std::string& de
   return MeasurementDataDO(uuid(), 1733400000000LL, uuid(), details, randomBytes(blobSize), uuid(),
                            false);
 }
-inline CharacteristicValueDataDO characteristic() {
-  return CharacteristicValueDataDO(uuid(), 1733400000000LL, uuid(), detailsText(), uuid(), 4.2375,
-                                   2, true);
+inline CharacteristicValueDataDO characteristic(const std::string& details = detailsText()) {
+  return CharacteristicValueDataDO(uuid(), 1733400000000LL, uuid(), details, uuid(), 4.2375, 2,
+                                   true);
+}
+// A MeasurementDataDO with a 64-byte blob and a CharacteristicValueDataDO, each with a details
+// text of `size` bytes of the given variant (none for 0).
+inline MeasurementDataDO measurementWithDetails(std::size_t size, int variant = 0) {
+  return measurement(64, size == 0 ? std::string() : detailsText(size, variant));
+}
+inline CharacteristicValueDataDO characteristicWithDetails(std::size_t size, int variant = 0) {
+  return characteristic(size == 0 ? std::string() : detailsText(size, variant));
 }
 inline AlarmDataDO alarm() {
   return AlarmDataDO(uuid(), 1733400000000LL, 4.2375, 2, 11, 1, false, true, "X=3;Y=5", false, 3.5,

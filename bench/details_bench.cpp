@@ -2,7 +2,9 @@
 // own: zlib set up for every call (what a straightforward compressor does), zlib with its
 // streams kept and reset (the floor for zlib's output), libdeflate's whole-buffer gzip with its
 // state kept, and the library's details through a MeasurementDataDO (the setter compresses,
-// the getter decompresses: each call also makes the stored vector or the text it returns).
+// the getter decompresses: each call also makes the stored vector or the text it returns), with
+// one text again and again and with texts that all differ; and round trips of the two classes
+// with details.
 #include <benchmark/benchmark.h>
 #include <libdeflate.h>
 #include <zlib.h>
@@ -104,7 +106,8 @@ struct Libdeflate {
   }
 };
 
-// The library: the stored form is the object's; the text getter decompresses it every time.
+// The library: the stored form is the object's; the text getter decompresses it every time. The
+// same text again and again is what the compressor remembers.
 struct Library {
   MeasurementDataDO object;
   std::vector<unsigned char> compress(const std::string& in) {
@@ -113,6 +116,31 @@ struct Library {
   }
   std::string decompress(const std::vector<unsigned char>&, std::size_t) {
     return object.getMeasurementDataDetails();
+  }
+};
+
+// The library with 64 texts of the same size in turn, all different: more than the compressor
+// remembers, so every call compresses or decompresses.
+struct LibraryDistinct {
+  std::vector<std::string> texts;
+  std::vector<MeasurementDataDO> objects;
+  std::size_t next = 0;
+  std::vector<unsigned char> compress(const std::string& in) {
+    if (texts.empty()) {
+      for (int variant = 1; variant <= 64; ++variant)
+        texts.push_back(bench::detailsText(in.size(), variant));
+      objects.resize(texts.size());
+      for (std::size_t i = 0; i < texts.size(); ++i)
+        objects[i].setMeasurementDataDetails(texts[i]);
+    }
+    objects[next].setMeasurementDataDetails(texts[next]);
+    next = (next + 1) % texts.size();
+    return {};
+  }
+  std::string decompress(const std::vector<unsigned char>&, std::size_t) {
+    std::string text = objects[next].getMeasurementDataDetails();
+    next = (next + 1) % objects.size();
+    return text;
   }
 };
 
@@ -138,5 +166,39 @@ DETAILS_BENCHMARKS(ZlibPerCall);
 DETAILS_BENCHMARKS(ZlibKeptState);
 DETAILS_BENCHMARKS(Libdeflate);
 DETAILS_BENCHMARKS(Library);
+DETAILS_BENCHMARKS(LibraryDistinct);
+
+// Round trips on one archive reused of a MeasurementDataDO (64-byte blob) or a
+// CharacteristicValueDataDO with a details text of range(0) bytes (none for 0): one object every
+// time (distinct:0), or 64 objects in turn whose texts all differ (distinct:1).
+template <class T>
+void BM_DetailsRoundTrip(benchmark::State& state, T (*make)(std::size_t, int)) {
+  const auto size = static_cast<std::size_t>(state.range(0));
+  std::vector<T> objects;
+  for (int variant = 1; variant <= (state.range(1) != 0 ? 64 : 1); ++variant)
+    objects.push_back(make(size, variant));
+  Archive archive;
+  T back;
+  std::size_t next = 0;
+  for (auto _ : state) {
+    archive.seekp(0);
+    archive << objects[next];
+    archive.seekg(0);
+    archive >> back;
+    benchmark::DoNotOptimize(&back);
+    next = (next + 1) % objects.size();
+  }
+}
+#define DETAILS_ROUND_TRIPS         \
+  ArgNames({"details", "distinct"}) \
+      ->Args({0, 0})                \
+      ->Args({200, 0})              \
+      ->Args({8000, 0})             \
+      ->Args({200, 1})              \
+      ->Args({8000, 1})
+BENCHMARK_CAPTURE(BM_DetailsRoundTrip, MeasurementDataDO, bench::measurementWithDetails)
+    ->DETAILS_ROUND_TRIPS;
+BENCHMARK_CAPTURE(BM_DetailsRoundTrip, CharacteristicValueDataDO, bench::characteristicWithDetails)
+    ->DETAILS_ROUND_TRIPS;
 
 }  // namespace

@@ -73,6 +73,19 @@ def main(path, repeated=None):
                   f"BM_Details_{direction}<Library>/{size}", f"BM_Details_{direction}<ZlibKeptState>/{size}",
                   None, "le")
 
+    for size in (200, 8000):
+        for direction in ("Compress", "Decompress"):
+            ratio(f"details {direction.lower()}, {size} bytes, all texts different (time against zlib with kept "
+                  "state; not a target)", f"BM_Details_{direction}<LibraryDistinct>/{size}",
+                  f"BM_Details_{direction}<ZlibKeptState>/{size}", None, "le")
+    for cls in ("MeasurementDataDO", "CharacteristicValueDataDO"):
+        none = f"BM_DetailsRoundTrip/{cls}/details:0/distinct:0"
+        ratio(f"{cls} round trip, a 200-byte details text repeated (time against none)",
+              f"BM_DetailsRoundTrip/{cls}/details:200/distinct:0", none, 4, "le")
+        for size in (200, 8000):
+            ratio(f"{cls} round trip, a {size}-byte details text repeated (speed-up over texts that all differ; "
+                  "not a target)", f"BM_DetailsRoundTrip/{cls}/details:{size}/distinct:0",
+                  f"BM_DetailsRoundTrip/{cls}/details:{size}/distinct:1", None, "ge")
     print("| Measure | This library | Compared with | Ratio | Target | |")
     print("|---|---|---|---|---|---|")
     for row in rows:

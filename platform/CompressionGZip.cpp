@@ -6,9 +6,13 @@
 #include <memory>
 
 #include "platform/ExceptionFactory.h"
+#include "platform/detail/CompressionMemo.h"
 #include "platform/detail/ThrowSites.h"
 
 namespace {
+
+using dataobjects_data::detail::CompressionMemo;
+using dataobjects_data::detail::MemoBytes;
 
 constexpr int kGzipWindowBits = 15 + 16;  // 32 KiB window, gzip header and trailer
 constexpr int kDefaultMemLevel = 8;
@@ -46,11 +50,14 @@ struct DeflateStream {
 // The streams each thread keeps and resets for every call: for the short details texts of the
 // data objects, setting a zlib stream up costs as much as the work itself. The deflate stream
 // has zlib's default window and memory level, so its output is byte for byte what a fresh
-// stream gives; it holds about 260 KiB for as long as the thread lives.
+// stream gives; it holds about 260 KiB for as long as the thread lives. Beside them, the memo of
+// the thread's recent results: objects that carry the same details text as the one before them
+// are common, and their text is then copied instead of compressed again.
 struct KeptStreams {
   InflateStream inflater;
   DeflateStream deflater;
   int deflaterLevel = 0;
+  CompressionMemo memo;
 };
 
 KeptStreams& keptStreams() {
@@ -58,8 +65,7 @@ KeptStreams& keptStreams() {
   return streams;
 }
 
-z_stream& deflater(int level) {
-  KeptStreams& streams = keptStreams();
+z_stream& deflater(KeptStreams& streams, int level) {
   DeflateStream& kept = streams.deflater;
   if (kept.open && streams.deflaterLevel == level) {
     if (deflateReset(&kept.z) != Z_OK) throw failure(kDeflateFailed, "deflateReset failed");
@@ -76,8 +82,8 @@ z_stream& deflater(int level) {
   return kept.z;
 }
 
-z_stream& inflater(int windowBits) {
-  InflateStream& kept = keptStreams().inflater;
+z_stream& inflater(KeptStreams& streams, int windowBits) {
+  InflateStream& kept = streams.inflater;
   if (kept.open) {
     if (inflateReset2(&kept.z, windowBits) != Z_OK)
       throw failure(kInflateInit, "inflateReset2 failed");
@@ -108,10 +114,20 @@ CompressionZLibBase::~CompressionZLibBase() = default;
 
 unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& compressedLength) {
   if (length < 0 || (length > 0 && data == nullptr)) throw failure(kBadArguments, "invalid input");
+  KeptStreams& streams = keptStreams();
+  CompressionMemo& memo = streams.memo;
+  const CompressionMemo::Input text(data, static_cast<std::size_t>(length));
+  const MemoBytes known = memo.compressed(text, level_, windowBits_);
+  if (known.data != nullptr) {
+    unsigned char* copy = new unsigned char[known.size];
+    std::memcpy(copy, known.data, known.size);
+    compressedLength = static_cast<int>(known.size);
+    return copy;
+  }
   DeflateStream local;
   z_stream* z = nullptr;
   if (windowBits_ == kGzipWindowBits) {
-    z = &deflater(level_);
+    z = &deflater(streams, level_);
   } else {
     if (deflateInit2(&local.z, level_, Z_DEFLATED, windowBits_, kDefaultMemLevel,
                      Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -130,6 +146,7 @@ unsigned char* CompressionZLibBase::Compress(int length, const void* data, int& 
     throw failure(kDeflateFailed, z->msg ? z->msg : "deflate did not finish");
   }
   compressedLength = static_cast<int>(z->total_out);
+  memo.rememberCompression(text, level_, windowBits_, {buffer.get(), z->total_out});
   return buffer.release();
 }
 
@@ -139,7 +156,15 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
       (length > 0 && output == nullptr)) {
     throw failure(kBadArguments, "invalid input");
   }
-  z_stream& z = inflater(windowBits_);
+  KeptStreams& streams = keptStreams();
+  CompressionMemo& memo = streams.memo;
+  const CompressionMemo::Input compressed(data, static_cast<std::size_t>(compressedLength));
+  const MemoBytes known = memo.text(compressed, static_cast<std::size_t>(length), windowBits_);
+  if (known.data != nullptr) {
+    if (length > 0) std::memcpy(output, known.data, known.size);
+    return length;
+  }
+  z_stream& z = inflater(streams, windowBits_);
   z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
   z.avail_in = static_cast<uInt>(compressedLength);
   z.next_out = static_cast<Bytef*>(output);
@@ -179,6 +204,9 @@ int CompressionZLibBase::Uncompress(int compressedLength, const void* data, int 
     throw failure(kTruncated, "unexpected end of compressed data");
   }
   if (z.avail_out != 0) throw failure(kTooShort, "decompressed data shorter than expected");
+  memo.rememberDecompression(
+      compressed, windowBits_,
+      {static_cast<const unsigned char*>(output), static_cast<std::size_t>(length)});
   return length;
 }
 
@@ -186,6 +214,7 @@ void CompressionZLibBase::ReleaseThreadStreams() {
   KeptStreams& streams = keptStreams();
   streams.deflater.release();
   streams.inflater.release();
+  streams.memo.clear();
 }
 
 CompressionGZip::CompressionGZip(int level) : CompressionZLibBase(level, kGzipWindowBits) {}

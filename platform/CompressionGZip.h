@@ -17,9 +17,12 @@ class DATAOBJECTS_DATA_API CompressionException : public TesmiraException {
 
 /// zlib-based compression with the container chosen by the derived class. Each thread keeps
 /// one zlib stream per direction and resets it for every call, which saves most of the cost for
-/// short inputs; the output is the same as from a fresh stream with zlib's defaults. A thread
-/// that has compressed holds about 260 KiB for it, one that has decompressed about 40 KiB, until
-/// it ends or calls ReleaseThreadStreams().
+/// short inputs; the output is the same as from a fresh stream with zlib's defaults. Each thread
+/// also remembers its last eight results: compressing a text that it compressed a moment ago, or
+/// decompressing a form that it produced or decompressed a moment ago, copies the result, which
+/// is byte for byte what doing the work gives; failures are never remembered. A thread that has
+/// compressed holds about 260 KiB for it, one that has decompressed about 40 KiB, and either
+/// 64 KiB for the results, until it ends or calls ReleaseThreadStreams().
 class DATAOBJECTS_DATA_API CompressionZLibBase {
  public:
   virtual ~CompressionZLibBase();
@@ -35,9 +38,9 @@ class DATAOBJECTS_DATA_API CompressionZLibBase {
   /// more complete, valid streams that together decompress to exactly `length` bytes.
   int Uncompress(int compressedLength, const void* data, int length, void* output);
 
-  /// Releases the zlib streams that the calling thread keeps between calls. A long-lived thread
-  /// that is done compressing for a while calls it to give the memory back; its next call sets
-  /// the streams up again. Other threads' streams are not touched.
+  /// Releases the zlib streams and the results that the calling thread keeps between calls. A
+  /// long-lived thread that is done compressing for a while calls it to give the memory back; its
+  /// next call sets the streams up again. Other threads' streams are not touched.
   static void ReleaseThreadStreams();
 
  protected:

@@ -9,12 +9,14 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <new>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -246,6 +248,25 @@ template <class A>
 std::vector<std::pair<const char*, std::function<void(typename A::Object&)>>> detailsOperations() {
   return {{"details text setter", [](typename A::Object& o) { A::setText(o, kDetails); }},
           {"compressed details setter", [](typename A::Object& o) { A::setStored(o, kStored); }},
+          {"details on a thread of their own",
+           [](typename A::Object& o) {
+             // The thread starts without compressor streams or memo and frees them as it ends.
+             std::exception_ptr failure;
+             std::thread([&] {
+               try {
+                 Archive archive;
+                 archive << A::withText(kDetails);
+                 A::setStored(o, kStored);
+                 A::text(o);            // decompressed and remembered
+                 A::setText(o, "a=1");  // the same form, compressed
+                 archive >> o;          // compressed and remembered
+                 A::text(o);            // found
+               } catch (...) {
+                 failure = std::current_exception();
+               }
+             }).join();
+             if (failure) std::rethrow_exception(failure);
+           }},
           {"details text and options getters", [](typename A::Object& o) {
              A::setText(o, "a=1");
              A::text(o);

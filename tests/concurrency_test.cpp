@@ -1,7 +1,8 @@
 // Many threads at once, each with objects of its own: details compressed and decompressed (each
-// thread has its own compressor streams), fetched through a loader that every thread shares,
-// parsed into options, written and read back, and the streams given back. Run under
-// ThreadSanitizer by scripts/test-tsan.sh; in the ordinary suite it checks the results.
+// thread has its own compressor streams and memo, which hold the same texts at once), fetched
+// through a loader that every thread shares, parsed into options, written and read back, and the
+// streams given back. Run under ThreadSanitizer by scripts/test-tsan.sh; in the ordinary suite it
+// checks the results.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,7 +54,7 @@ int work(int thread) {
     failures += fetched.getMeasurementDataDetailsOptions().getInt("reference") != reference;
 
     CharacteristicValueDataDO value(UuidEntryDO(Uuid::generate()), reference, UuidEntryDO(),
-                                    detailsOf(reference), UuidEntryDO(), 0.5, 1, false);
+                                    detailsOf(round), UuidEntryDO(), 0.5, 1, false);
     Archive archive;
     archive << value << fetched;
     CharacteristicValueDataDO valueBack;

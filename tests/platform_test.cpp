@@ -3,8 +3,11 @@
 #include <zlib.h>
 
 #include <malloc.h>
+#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -16,6 +19,7 @@
 #include "platform/CompressionGZip.h"
 #include "platform/Options.h"
 #include "platform/UuidEntryDO.h"
+#include "platform/detail/CompressionMemo.h"
 #include "tests/support/TestStreams.h"
 
 namespace {
@@ -150,12 +154,14 @@ std::string uncompress(const std::vector<unsigned char>& data, int length) {
   return out;
 }
 
-// The kept zlib stream must give what a fresh zlib stream with the defaults gives (a gzip
-// file), call after call, and read it back.
+// The kept zlib stream and the memo of recent results must give what a fresh zlib stream with
+// the defaults gives (a gzip file), call after call, and read it back: texts drawn again and again
+// from a pool larger than the memo, so that results are found, missed and pushed out, and one
+// text too large for the memo.
 TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
   std::string large;
-  for (int i = 0; i < 500; ++i)
-    large += "sensor=" + std::to_string(i % 37) + ";";
+  for (int i = 0; i < 9000; ++i)
+    large += "sensor=" + std::to_string(i % 37 * i) + ";";
   const auto freshZlib = [](const std::string& text, int level) {
     z_stream z{};
     deflateInit2(&z, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
@@ -169,12 +175,16 @@ TEST(CompressionGZip, WritesWhatAFreshZlibStreamWrites) {
     deflateEnd(&z);
     return out;
   };
-  for (const std::string& text : {large.substr(0, 1), large.substr(0, 200), large.substr(0, 383),
-                                  large.substr(0, 512), large.substr(0, 513), large}) {
-    for (int level : {-1, 0, 1, 9, -1}) {
-      EXPECT_EQ(freshZlib(text, level), compress(text, level)) << text.size() << " at " << level;
-      EXPECT_EQ(text, uncompress(compress(text, level), int(text.size())));
-    }
+  std::mt19937 random(5);
+  std::vector<std::string> pool{large, ""};
+  while (pool.size() < 20)
+    pool.push_back(large.substr(random() % 1000, random() % 3000));
+  for (int call = 0; call < 400; ++call) {
+    const std::string& text = pool[random() % pool.size()];
+    const int level = std::vector<int>{-1, -1, 0, 1, 9}[random() % 5];
+    const std::vector<unsigned char> expected = freshZlib(text, level);
+    EXPECT_EQ(expected, compress(text, level)) << text.size() << " at " << level;
+    EXPECT_EQ(text, uncompress(expected, int(text.size())));
   }
   for (int level : {-2, 10})
     expectThrows(
@@ -219,19 +229,23 @@ TEST(CompressionZLibBase, AContainerZlibRefusesFailsWhereTheStreamIsSetUp) {
 #define DATAOBJECTS_OWN_MALLOC 1
 #endif
 
-// The streams a thread keeps after compressing and decompressing are given back on request,
-// and the next call works as before.
-TEST(CompressionGZip, ThreadGivesItsStreamsBackOnRequest) {
+// The streams and the memo a thread keeps after compressing and decompressing are given back on
+// request, and the next call works as before; a thread that ends gives them back itself.
+TEST(CompressionGZip, ThreadGivesItsStreamsBackOnRequestAndWhenItEnds) {
   if (!DATAOBJECTS_OWN_MALLOC) GTEST_SKIP() << "allocations are not counted by mallinfo2()";
-  std::thread([] {
+  const auto inUse = [] { return static_cast<long>(mallinfo2().uordblks + mallinfo2().hblkhd); };
+  std::thread([] {}).join();  // the first thread leaves glibc's own bookkeeping behind
+  const long before = inUse();
+  std::thread([&] {
     const std::string text(5000, 'q');
     EXPECT_EQ(text, uncompress(compress(text), 5000));
-    const std::size_t holding = mallinfo2().uordblks;
+    const long holding = inUse();
     CompressionZLibBase::ReleaseThreadStreams();
-    EXPECT_GT(holding - mallinfo2().uordblks, std::size_t{250} << 10) << "deflate and inflate";
+    EXPECT_GT(holding - inUse(), (250 + 64) << 10) << "deflate, inflate and the memo";
     CompressionZLibBase::ReleaseThreadStreams();
     EXPECT_EQ(text, uncompress(compress(text), 5000));
   }).join();
+  EXPECT_LT(inUse() - before, 1024);
 }
 
 TEST(CompressionGZip, RefusesAnythingButCompleteStreamsOfTheExactLength) {
@@ -262,8 +276,93 @@ TEST(CompressionGZip, RefusesAnythingButCompleteStreamsOfTheExactLength) {
       {gz, n - 1, failure("decompressed data longer than expected", 90)},
       {trailing, n, truncated},
       {junk, n, failure("incorrect header check", 70)}};
-  for (const auto& [data, length, expected] : cases)
-    expectThrows([&] { uncompress(data, length); }, expected);
+  for (int call = 0; call < 2; ++call)  // a failure is never remembered
+    for (const auto& [data, length, expected] : cases)
+      expectThrows([&] { uncompress(data, length); }, expected);
+}
+
+// ---- the memo of recent results, its source compiled into this test -------------------------
+
+using dataobjects_data::detail::CompressionMemo;
+using dataobjects_data::detail::MemoBytes;
+
+CompressionMemo::Input in(const std::string& bytes) {
+  return {bytes.data(), bytes.size()};
+}
+MemoBytes of(const std::string& bytes) {
+  return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
+std::string found(MemoBytes bytes) {
+  return bytes.data ? std::string(reinterpret_cast<const char*>(bytes.data), bytes.size) : "none";
+}
+
+// A pair is found only with the very bytes, length, level and container it was remembered with;
+// one that decompressing made serves compressing only once a compression gave the same form.
+TEST(CompressionMemo, FindsOnlyWhatItWasGiven) {
+  CompressionMemo memo;
+  const std::string text = "rate=25600;channels=1,2", form = "form of the rate";
+  memo.rememberCompression(in(text), -1, 31, of(form));
+  memo.rememberDecompression(in("form b"), 31, of("text b"));
+  EXPECT_EQ(form, found(memo.compressed(in(text), -1, 31)));
+  EXPECT_EQ(text, found(memo.text(in(form), text.size(), 31)));
+  EXPECT_EQ("text b", found(memo.text(in("form b"), 6, 31)));
+  const std::string changed = "rate=25600;channels=1,3";
+  for (const MemoBytes miss :
+       {memo.compressed(in(changed), -1, 31), memo.compressed(in(text + ";"), -1, 31),
+        memo.compressed(in(text), 9, 31), memo.compressed(in(text), -1, 15),
+        memo.compressed(in("text b"), -1, 31), memo.text(in(form), text.size() + 1, 31),
+        memo.text(in(form), text.size(), 15), memo.text(in(form.substr(1)), text.size(), 31)})
+    EXPECT_EQ("none", found(miss));
+  memo.rememberCompression(in("text b"), 9, 31, of("form b"));
+  EXPECT_EQ("form b", found(memo.compressed(in("text b"), 9, 31)));
+  for (int i = 0; i < 6; ++i)  // fills the memo
+    memo.rememberDecompression(in(std::to_string(i)), 31, of("-"));
+  memo.rememberDecompression(in("another form"), 31, of(text));  // in the oldest entry, the rate's
+  EXPECT_EQ("none", found(memo.compressed(in(text), -1, 31)));
+  EXPECT_EQ(text, found(memo.text(in("another form"), text.size(), 31)));
+
+  std::map<std::uint32_t, std::string> hashes;  // until two inputs of ten digits share a hash
+  for (std::mt19937 random(1);;) {
+    const std::string input = std::to_string(4294967296u + random());
+    const auto [other, added] = hashes.emplace(in(input).hash(), input);
+    if (added || other->second == input) continue;
+    memo.rememberCompression(in(other->second), -1, 31, of(form));
+    EXPECT_EQ("none", found(memo.compressed(in(input), -1, 31))) << input << other->second;
+    break;
+  }
+}
+
+// Eight pairs at most, in a block of the budget: a ninth pushes out the oldest, a pair larger
+// than the budget is not taken, and one that does not fit before the block's end goes to its
+// start and pushes out every pair it overlaps. Pairs of a text of n letters and its form, the
+// same letters and "!" (2n + 1 bytes); each text found with its form shows as its letter.
+TEST(CompressionMemo, ForgetsTheOldestAndWhatItHasNoRoomFor) {
+  const struct {
+    std::size_t budget;
+    std::vector<std::size_t> sizes;
+    const char* held;
+  } cases[] = {{1000, {10, 10, 10, 10, 10, 10, 10, 10, 10}, "-bcdefghi"},
+               {1000, {10, 500}, "a-"},
+               {999, {499}, "a"},
+               {999, {100, 394, 4}, "abc"},       // 201, 789 and 9 bytes: the block is full
+               {999, {100, 394, 4, 10}, "-bcd"},  // the last overwrites the first's form
+               {999, {100, 394, 100}, "-bc"}};    // the last reaches up to the second
+  for (const auto& c : cases) {
+    CompressionMemo memo(c.budget);
+    std::vector<std::string> texts;
+    for (std::size_t size : c.sizes) {
+      texts.emplace_back(size, static_cast<char>('a' + texts.size()));
+      memo.rememberCompression(in(texts.back()), -1, 31, of(texts.back() + "!"));
+    }
+    std::string held;
+    for (const std::string& text : texts) {
+      const std::string form = found(memo.compressed(in(text), -1, 31));
+      held += form == "none" ? '-' : form == text + "!" ? text[0] : '?';
+    }
+    EXPECT_EQ(c.held, held) << c.budget << " " << c.sizes.size();
+    memo.clear();
+    EXPECT_EQ("none", found(memo.compressed(in(texts.back()), -1, 31)));
+  }
 }
 
 }  // namespace

@@ -139,6 +139,26 @@ void msgpackRoundTrip(const T& value, long count) {
   });
 }
 
+// Round trips on one archive of kCycle objects in turn, each with a details text of its own:
+// more different texts than the compressor remembers, so every one is compressed and
+// decompressed again.
+template <class T>
+void libraryRoundTripDistinct(T (*make)(std::size_t, int), std::size_t size, long count) {
+  std::vector<T> objects;
+  for (int variant = 1; variant <= kCycle; ++variant)
+    objects.push_back(make(size, variant));
+  Archive archive;
+  T back;
+  repeat(count, [&](long i) {
+    archive.seekp(0);
+    archive << objects[static_cast<std::size_t>(i % kCycle)];
+    archive.seekg(0);
+    archive >> back;
+    keep(back);
+  });
+  if (!back.isIdentical(objects.back())) fail("the object read differs from the one written");
+}
+
 constexpr std::size_t kBlob = 64 << 10;
 
 // The least a round trip of the blob can do: copy it out to a buffer and back into another.
@@ -255,6 +275,26 @@ const Operation kOperations[] = {
      [](long n) { cerealRoundTrip(bench::measurementFields(kBlob, false), n); }},
     {"measurement_roundtrip_64k_msgpack",
      [](long n) { msgpackRoundTrip(bench::measurementFields(kBlob, false), n); }},
+    {"measurement_roundtrip_no_details",
+     [](long n) { libraryRoundTrip(bench::measurementWithDetails(0, 0), n); }},
+    {"measurement_roundtrip_details_200",
+     [](long n) { libraryRoundTrip(bench::measurementWithDetails(200, 0), n); }},
+    {"measurement_roundtrip_details_8000",
+     [](long n) { libraryRoundTrip(bench::measurementWithDetails(8000, 0), n); }},
+    {"measurement_roundtrip_details_200_distinct",
+     [](long n) { libraryRoundTripDistinct(bench::measurementWithDetails, 200, n); }},
+    {"measurement_roundtrip_details_8000_distinct",
+     [](long n) { libraryRoundTripDistinct(bench::measurementWithDetails, 8000, n); }},
+    {"characteristic_roundtrip_no_details",
+     [](long n) { libraryRoundTrip(bench::characteristicWithDetails(0, 0), n); }},
+    {"characteristic_roundtrip_details_200",
+     [](long n) { libraryRoundTrip(bench::characteristicWithDetails(200, 0), n); }},
+    {"characteristic_roundtrip_details_8000",
+     [](long n) { libraryRoundTrip(bench::characteristicWithDetails(8000, 0), n); }},
+    {"characteristic_roundtrip_details_200_distinct",
+     [](long n) { libraryRoundTripDistinct(bench::characteristicWithDetails, 200, n); }},
+    {"characteristic_roundtrip_details_8000_distinct",
+     [](long n) { libraryRoundTripDistinct(bench::characteristicWithDetails, 8000, n); }},
     {"blob_64k_memcpy", [](long n) { blobMemcpy(n, 0); }},
     {"blob_64k_memcpy_unaligned", [](long n) { blobMemcpy(n, 4); }},
     {"double_write", [](long n) { codecWrite(bench::sampleDoubles(0, kCycle), n); }},
