@@ -9,6 +9,7 @@
 #include "libs/utilities/archive/DataObjectException.h"
 #include "libs/utilities/archive/ExceptionFactory.h"
 #include "libs/utilities/archive/Serialize"
+#include "libs/utilities/archive/detail/Codec.h"
 #include "platform/CompressionGZip.h"
 
 namespace dataobjects_data {
@@ -115,7 +116,7 @@ void storeDetailsText(std::vector<unsigned char>& stored, const char* text, std:
 
 void readDetailsText(Archive& archive, std::vector<unsigned char>& stored) {
   std::vector<unsigned char> text;
-  archive >> text;
+  deserialize_bytes(text, archive);
   storeDetailsText(stored, reinterpret_cast<const char*>(text.data()), text.size());
 }
 

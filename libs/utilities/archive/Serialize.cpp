@@ -161,11 +161,7 @@ void serialize_bytes(const std::vector<unsigned char>& bytes, std::ostream& os) 
   }
 }
 
-void deserialize_bytes(std::vector<unsigned char>& vector, std::istream& is) {
-  {
-    GetCursor in(is);
-    if (take_byte_vector(in, vector)) return;
-  }
+void deserialize_bytes_from_stream(std::vector<unsigned char>& vector, std::istream& is) {
   unsigned long count = 0;
   KavSerialize::deserialize(count, is);
   vector.resize(count);

@@ -317,8 +317,18 @@ inline bool take_byte_vector(GetCursor& in, std::vector<unsigned char>& target) 
 /// the bytes in one transfer. The data objects write every byte blob through this.
 void serialize_bytes(const std::vector<unsigned char>& bytes, std::ostream& os);
 
-/// Reads a byte vector as operator>> on Archive does (Serialize.cpp).
-void deserialize_bytes(std::vector<unsigned char>& bytes, std::istream& is);
+/// Reads a byte vector as operator>> on Archive does when it is not whole in the get area
+/// (Serialize.cpp).
+void deserialize_bytes_from_stream(std::vector<unsigned char>& bytes, std::istream& is);
+
+/// Reads a byte vector as operator>> on Archive does: from the get area when it is all there.
+inline void deserialize_bytes(std::vector<unsigned char>& bytes, std::istream& is) {
+  {
+    GetCursor in(is);
+    if (take_byte_vector(in, bytes)) return;
+  }
+  deserialize_bytes_from_stream(bytes, is);
+}
 
 }  // namespace detail
 }  // namespace dataobjects_data
