@@ -110,6 +110,10 @@ DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, AlarmLearningValuesDO
 
 /// Archive form: the key's, then ValueCount (unsigned short) and LearningValues (byte vector).
 /// Reading replaces the whole block, whatever length it had.
+///
+/// LearningValues is resized to the count read before its bytes arrive: a hostile count costs up
+/// to 4 GiB (its claim) before the read fails on the missing bytes. Read archives from elsewhere
+/// inside a dataobjects_data::BoundedReading.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const AlarmLearningValuesDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, AlarmLearningValuesDO& object);
 

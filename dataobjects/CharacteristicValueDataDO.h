@@ -136,6 +136,10 @@ DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, CharacteristicValueDa
 /// Archive form: CurrentUuid, MeasurementTimeStamp, CharacteristicValueConfig, the details text
 /// (a string, in clear), the details' external reference, JobData, Value, AlarmType,
 /// SavedByAlarmStatusChange. Reading stores the details compressed and leaves the cached options.
+///
+/// The details slot is read as a byte vector, resized to the count read before its bytes arrive:
+/// a hostile count costs up to 4 GiB (its claim) before the read fails on the missing bytes.
+/// Read archives from elsewhere inside a dataobjects_data::BoundedReading.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const CharacteristicValueDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, CharacteristicValueDataDO& object);
 

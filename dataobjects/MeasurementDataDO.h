@@ -139,6 +139,10 @@ DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, MeasurementDataDO::Id
 /// string, in clear), the details' external reference, BinaryData (a byte vector),
 /// ExternalReferenceBinaryData, JobData, SavedByAlarmStatusChange. Reading stores the details
 /// compressed and leaves the cached options.
+///
+/// The details slot and BinaryData are byte vectors, each resized to the count read before its
+/// bytes arrive: a hostile count costs up to 4 GiB (its claim) before the read fails on the
+/// missing bytes. Read archives from elsewhere inside a dataobjects_data::BoundedReading.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const MeasurementDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, MeasurementDataDO& object);
 

@@ -132,6 +132,10 @@ DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, TrendDataDO::Id& id);
 /// Archive form: CurrentUuid, CharacteristicValueConfig, CharacteristicValueConfigBaseUuid,
 /// Closed, FirstTimeStamp, LastTimeStamp, TrendDataDetails (a string), NumSamples (unsigned
 /// int), Data (a byte vector), ExternalReferenceData.
+///
+/// Data is resized to the count read before its bytes arrive: a hostile count costs up to 4 GiB
+/// (its claim) before the read fails on the missing bytes. Read archives from elsewhere inside a
+/// dataobjects_data::BoundedReading. The details text grows with the bytes that arrive.
 DATAOBJECTS_DATA_API Archive& operator<<(Archive& archive, const TrendDataDO& object);
 DATAOBJECTS_DATA_API Archive& operator>>(Archive& archive, TrendDataDO& object);
 

@@ -3,7 +3,8 @@
 # for libabigail), describes its ABI as seen through the public headers with abidw, and compares
 # that with the baseline abi/libdataobjects_data.so.1.abi using abidiff. An incompatible change
 # fails; a compatible one (an added function) is reported and passes. It also fails when the
-# library exports any symbol of its own namespace dataobjects_data: that machinery is internal.
+# library exports any symbol of its own namespace dataobjects_data beyond the one function its
+# installed headers declare there (setBoundedReading): the rest of that machinery is internal.
 #
 # Usage: scripts/check-abi.sh            compare with the baseline
 #        scripts/check-abi.sh --update   record the current ABI as the new baseline, on purpose
@@ -26,12 +27,13 @@ headers=$build/stage/include/dataobjects_data
 lib=$(readlink -f "$build/libdataobjects_data.so.1")
 
 echo "== Symbols of the library's own namespace"
-own=$(nm -DC --defined-only "$lib" | cut -d' ' -f3- | grep 'dataobjects_data::' || true)
+own=$(nm -DC --defined-only "$lib" | cut -d' ' -f3- | grep 'dataobjects_data::' |
+  grep -vx 'dataobjects_data::setBoundedReading(bool)' || true)
 if [ -n "$own" ]; then
   printf 'error: the library exports internal symbols:\n%s\n' "$own" >&2
   exit 1
 fi
-echo "none exported"
+echo "none exported but dataobjects_data::setBoundedReading(bool)"
 
 echo "== ABI against $baseline"
 abidw --headers-dir "$headers" --no-corpus-path --no-comp-dir-path --short-locs \

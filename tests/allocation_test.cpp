@@ -1,7 +1,8 @@
 // What the library allocates, counted through a replacement of the global operator new in this
 // test binary: nothing on the success path of the codec for integers, bool, unsigned char and
-// doubles; for an object with compressed details, no heap beyond its stored bytes; and every
-// operation of every class survives the failure of each allocation it makes.
+// doubles; for an object with compressed details, no heap beyond its stored bytes; on the
+// bounded route, no more than the input holds, whatever its counts claim; and every operation
+// of every class survives the failure of each allocation it makes.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +15,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "dataobjects/CharacteristicValueDataMeasurementDataMapDO.h"
 #include "dataobjects/JobDataDO.h"
 #include "dataobjects/TrendDataDO.h"
+#include "libs/utilities/archive/BoundedReading.h"
 #include "libs/utilities/archive/Serialize"
 #include "tests/support/DetailsAccess.h"
 #include "tests/support/StreamRoute.h"
@@ -35,6 +38,8 @@ std::atomic<long> allocations{0};
 // Bytes and blocks allocated and not yet released. Each block carries its size in front.
 std::atomic<long> liveBytes{0};
 std::atomic<long> liveBlocks{0};
+// The most bytes live at once since it was last set.
+std::atomic<long> peakBytes{0};
 // While not negative: how many more allocations succeed before one fails (then it is -1 again).
 std::atomic<long> failIn{-1};
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -46,7 +51,9 @@ void* operator new(std::size_t size) {
   auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
   if (block == nullptr) throw std::bad_alloc();
   *reinterpret_cast<std::size_t*>(block) = size;
-  liveBytes += static_cast<long>(size);
+  const long live = liveBytes += static_cast<long>(size);
+  for (long peak = peakBytes; live > peak && !peakBytes.compare_exchange_weak(peak, live);) {
+  }
   ++liveBlocks;
   return block + kHeader;
 }
@@ -312,6 +319,129 @@ TEST(AllocationFailure, EveryOperationOfEveryClassSurvivesEachFailingAllocation)
       "MeasurementDataDO",
       [] { return MeasurementDataDO(kEntry, 1, kEntry, kDetails, kBlob, kEntry, true); },
       detailsOperations<MD>());
+}
+
+// ---- reading archives from elsewhere --------------------------------------------------------
+
+// How reading an object from `input` ended: the exception's what() (empty when none), where the
+// input stopped, and the most heap it took above what was live before.
+struct ReadOutcome {
+  std::string failure;
+  std::size_t stoppedAt = 0;
+  long peak = 0;
+};
+
+// Reads a T from `input` over an in-memory archive (piece -1) or a buffer that hands it out
+// `piece` bytes at a time (0: one by one, without a get area), on the bounded route or not.
+template <class T>
+ReadOutcome readFrom(const std::string& input, int piece, bool bounded, T& object) {
+  ReadOutcome outcome;
+  const long before = liveBytes;
+  peakBytes = before;
+  {
+    std::optional<dataobjects_data::BoundedReading> scope;
+    if (bounded) scope.emplace();
+    std::unique_ptr<testing_support::PieceSource> source;
+    if (piece >= 0)
+      source = std::make_unique<testing_support::PieceSource>(input, std::size_t(piece));
+    auto archive =
+        source ? std::make_unique<Archive>(source.get()) : std::make_unique<Archive>(input);
+    try {
+      *archive >> object;
+    } catch (const TesmiraException& e) {
+      outcome.failure = e.what();
+    }
+    archive->clear();
+    outcome.stoppedAt = source ? source->consumed() : static_cast<std::size_t>(archive->tellg());
+  }
+  outcome.peak = peakBytes - before;
+  return outcome;
+}
+
+// Every length field of a class holds 300 bytes of its own letter, so that its count (02 2C 01)
+// can be found and made to claim far more than the input holds. On the bounded route the read
+// fails as on the documented one (same exception, file, line and root cause, stopping at the
+// same byte), wherever the claim could be granted, but takes no more memory than the input
+// justifies; the documented route takes the claim of a byte vector (the fields of `vectors`;
+// texts are bounded on every route).
+template <class T>
+void expectHostileCountsBounded(const T& sample, const std::string& vectors,
+                                const std::string& texts = "") {
+  const std::string bytes = testing_support::archiveOf(sample);
+  for (const char letter : vectors + texts) {
+    const std::size_t at = bytes.find("\x02\x2C\x01" + std::string(300, letter));
+    ASSERT_NE(std::string::npos, at) << letter;
+    for (const std::uint32_t claim : {1u << 24, 1u << 30, 0xFFFFFFFFu}) {
+      SCOPED_TRACE(std::string(1, letter) + " claiming " + std::to_string(claim));
+      std::string count = "\x04";
+      for (int i = 0; i < 4; ++i)
+        count += static_cast<char>((claim >> (8 * i)) & 0xFF);
+      const std::string input = bytes.substr(0, at) + count + bytes.substr(at + 3);
+      ASSERT_LT(input.size(), 1000u);
+      for (const int piece : {-1, 64, 0}) {
+        SCOPED_TRACE(piece);
+        T documented, bounded;
+        if (claim == 1u << 24) {
+          const ReadOutcome taken = readFrom(input, piece, false, documented);
+          if (vectors.find(letter) != std::string::npos) {
+            EXPECT_GE(taken.peak, long{1} << 24) << "the documented route takes the claim";
+          }
+          const ReadOutcome outcome = readFrom(input, piece, true, bounded);
+          EXPECT_NE("", outcome.failure);
+          EXPECT_EQ(taken.failure, outcome.failure);
+          EXPECT_EQ(taken.stoppedAt, outcome.stoppedAt);
+        }
+        const ReadOutcome outcome = readFrom(input, piece, true, bounded);
+        EXPECT_LE(outcome.peak, 256 * 1024) << outcome.failure;
+        EXPECT_EQ(input.size(), outcome.stoppedAt);
+      }
+    }
+  }
+}
+
+TEST(BoundedReading, HostileCountsCostNoMoreThanTheInputAndFailAsBefore) {
+  const auto text = [](char letter) { return std::string(300, letter); };
+  const std::vector<unsigned char> blob(300, 'B');
+  expectHostileCountsBounded(
+      CharacteristicValueDataDO(kEntry, 1, kEntry, text('D'), kEntry, 2.5, 3, true), "D");
+  expectHostileCountsBounded(MeasurementDataDO(kEntry, 1, kEntry, text('D'), blob, kEntry, true),
+                             "DB");
+  expectHostileCountsBounded(TrendDataDO(kEntry, kEntry, kEntry, true, 1, 2, text('T'), 3, blob),
+                             "B", "T");
+  expectHostileCountsBounded(AlarmDataDO(kEntry, 1, 2.5, 3, 4, 5, true, false, text('L'), false,
+                                         0.5, 1.5, 2.5, 7, false, true, kEntry, false, 9),
+                             "", "L");
+  expectHostileCountsBounded(AlarmLearningValuesDO(kEntry, 1, 2, 3, blob), "B");
+}
+
+// Over any buffer, whole or cut at any byte, the bounded route reads what the documented one
+// reads and fails where it fails; blobs cross the sizes at which its steps change.
+TEST(BoundedReading, ReadsWhatTheDocumentedRouteReads) {
+  std::mt19937 random(11);
+  for (const std::size_t size : {0u, 1u, 65535u, 65536u, 65537u, 200000u}) {
+    std::vector<unsigned char> blob(size);
+    for (unsigned char& b : blob)
+      b = static_cast<unsigned char>(random());
+    const MeasurementDataDO sample(kEntry, 1, kEntry, std::string(size / 2, 'x'), blob, kEntry,
+                                   true);
+    const std::string bytes = testing_support::archiveOf(sample);
+    for (int cut = 0; cut < 8; ++cut) {
+      const std::size_t length = cut == 0 ? bytes.size() : random() % bytes.size();
+      for (const int piece : {-1, 4096, 1}) {
+        SCOPED_TRACE(std::to_string(size) + " bytes cut at " + std::to_string(length) +
+                     ", pieces of " + std::to_string(piece));
+        MeasurementDataDO documented, bounded;
+        const ReadOutcome expected = readFrom(bytes.substr(0, length), piece, false, documented);
+        const ReadOutcome outcome = readFrom(bytes.substr(0, length), piece, true, bounded);
+        EXPECT_EQ(expected.failure, outcome.failure);
+        EXPECT_EQ(expected.stoppedAt, outcome.stoppedAt);
+        if (expected.failure.empty()) {
+          EXPECT_TRUE(bounded.isIdentical(sample));
+          EXPECT_EQ(bytes, testing_support::archiveOf(bounded));
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

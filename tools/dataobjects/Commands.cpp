@@ -8,6 +8,7 @@
 
 #include "ObjectCatalog.h"
 #include "Progress.h"
+#include "libs/utilities/archive/BoundedReading.h"
 #include "platform/TesmiraException.h"
 
 namespace {
@@ -49,6 +50,8 @@ int runDump(const std::string& className, const std::string& input, bool json) {
   const ObjectClass* objectClass = classOrUsageError(className);
   if (objectClass == nullptr) return 2;
   Archive archive(readInput(input));
+  // The input may come from anywhere: its counts claim no more memory than it holds.
+  const dataobjects_data::BoundedReading bounded;
   Progress progress("dump:");
   std::size_t index = 0;
   for (; archive.peek() != EOF; ++index) {
@@ -63,7 +66,7 @@ int runDump(const std::string& className, const std::string& input, bool json) {
                    index, start, static_cast<long long>(archive.tellg()));
       printChain(e);
       return 1;
-    } catch (const std::exception& e) {  // a length too large to hold
+    } catch (const std::exception& e) {  // no memory for what the input holds
       archive.clear();
       std::fprintf(stderr, "dataobjects: object %zu (bytes %lld to %lld) could not be read: %s\n",
                    index, start, static_cast<long long>(archive.tellg()), e.what());

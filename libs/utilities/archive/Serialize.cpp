@@ -1,5 +1,7 @@
 #include "libs/utilities/archive/Serialize"
 
+#include "libs/utilities/archive/BoundedReading.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -13,19 +15,32 @@ namespace sites = dataobjects_data::detail::throw_sites::codec;
 namespace {
 constexpr const char kWriteFormat[] = "Serializing of object %s failed";
 constexpr const char kReadFormat[] = "Deserializing of object %s failed";
-// The first chunk of a string body whose length exceeds what the stream says it holds.
+// The first chunk of a string body or byte vector whose length exceeds what the stream says it
+// holds.
 constexpr std::size_t kFirstChunk = 64 * 1024;
 
-// Reads `count` bytes straight into `target` in chunks that grow with what has arrived, so a
-// length announced by the input never allocates much more than the input actually holds.
-// Returns false when the input ended first; `target` then holds what was read.
-bool read_bytes_bounded(std::string& target, std::uint32_t count, std::istream& is) {
+thread_local bool boundedReading = false;
+
+char* bytesAt(std::string& target, std::size_t at) {
+  return &target[at];
+}
+char* bytesAt(std::vector<unsigned char>& target, std::size_t at) {
+  return reinterpret_cast<char*>(target.data() + at);
+}
+
+// Reads `count` bytes straight into `target` (a string or a byte vector) in chunks that grow
+// with what has arrived, so a length announced by the input never allocates much more than the
+// input actually holds. Returns false when the input ended first; `target` then holds what was
+// read.
+template <class Buffer>
+bool read_bytes_bounded(Buffer& target, std::uint32_t count, std::istream& is) {
   target.clear();
   const std::size_t total = count;
   {
     detail::GetCursor in(is);
     if (in.active() && in.available() >= total) {
-      if (total > 0) target.assign(in.next(), total);  // when this cannot allocate, nothing is read
+      // When this cannot allocate, nothing is read.
+      if (total > 0) target.assign(in.next(), in.next() + total);
       in.take(total, static_cast<std::streamsize>(total));
       return true;
     }
@@ -39,10 +54,10 @@ bool read_bytes_bounded(std::string& target, std::uint32_t count, std::istream& 
   const std::streamsize available = buffer ? buffer->in_avail() : 0;
   if (available > 0 && static_cast<std::uint64_t>(available) >= total) {
     target.resize(total);
-    is.read(&target[0], static_cast<std::streamsize>(total));
+    is.read(bytesAt(target, 0), static_cast<std::streamsize>(total));
     return !is.fail();
   }
-  // Each chunk is at most as large as what has already arrived, so the string never holds more
+  // Each chunk is at most as large as what has already arrived, so the target never holds more
   // than twice the bytes the input really had. gcount() ends as one read of them all leaves it;
   // where the stream's count cannot be set (other standard libraries than libstdc++), as the
   // last chunk's read leaves it.
@@ -51,7 +66,7 @@ bool read_bytes_bounded(std::string& target, std::uint32_t count, std::istream& 
     while (done < total) {
       const std::size_t chunk = std::min(total - done, std::max(kFirstChunk, done));
       target.resize(done + chunk);
-      is.read(&target[done], static_cast<std::streamsize>(chunk));
+      is.read(bytesAt(target, done), static_cast<std::streamsize>(chunk));
       done += static_cast<std::size_t>(is.gcount());
       if (is.fail()) break;
     }
@@ -164,6 +179,16 @@ void serialize_bytes(const std::vector<unsigned char>& bytes, std::ostream& os) 
 void deserialize_bytes_from_stream(std::vector<unsigned char>& vector, std::istream& is) {
   unsigned long count = 0;
   KavSerialize::deserialize(count, is);
+  if (boundedReading && count > 0) {
+    // gcount() ends as on the route below: 1 after the last byte, 0 after a failed read.
+    if (!read_bytes_bounded(vector, static_cast<std::uint32_t>(count), is)) {
+      char none = 0;
+      is.read(&none, 0);
+      throw readFailure(sites::kUnsignedCharRead, "unsigned char");
+    }
+    LastCount::set(is, 1);
+    return;
+  }
   vector.resize(count);
   // One transfer and the last byte on its own, unless the stream throws on failure: then one
   // byte at a time, so that it throws from the read of the first missing byte, as the one-byte
@@ -184,6 +209,13 @@ void deserialize_bytes_from_stream(std::vector<unsigned char>& vector, std::istr
 }
 
 }  // namespace detail
+
+bool setBoundedReading(bool bounded) noexcept {
+  const bool previous = boundedReading;
+  boundedReading = bounded;
+  return previous;
+}
+
 }  // namespace dataobjects_data
 
 namespace KavSerialize {
