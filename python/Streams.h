@@ -104,6 +104,8 @@ class BytesSink : public std::streambuf {
     return py::reinterpret_steal<py::bytes>(out);
   }
   Py_ssize_t size() const { return pptr() - pbase(); }
+  // Whether a write failed because the bytes could not grow.
+  bool outOfMemory() const { return outOfMemory_; }
 
  protected:
   int_type overflow(int_type c) override {
@@ -116,6 +118,7 @@ class BytesSink : public std::streambuf {
     }
     if (bytes_ == nullptr) {  // no memory: the stream reports a failed write
       PyErr_Clear();
+      outOfMemory_ = true;
       setp(nullptr, nullptr);
       return traits_type::eof();
     }
@@ -150,6 +153,7 @@ class BytesSink : public std::streambuf {
   }
   static constexpr int kStep = 1 << 30;
   PyObject* bytes_ = nullptr;
+  bool outOfMemory_ = false;
 };
 
 }  // namespace python

@@ -10,11 +10,13 @@
 
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/Uuid.h"
 #include "platform/UuidEntryDO.h"
+#include "tools/json/Base64.h"
 
 namespace dataobjects_data {
 namespace python {
@@ -53,10 +55,15 @@ inline Bytes bytesOf(py::handle value, const char* expected) {
   return bytes;
 }
 
-inline py::bytes fromBase64(py::handle text) {
-  static PyObject* decode =
-      py::object(py::module_::import("binascii").attr("a2b_base64")).release().ptr();
-  return py::reinterpret_borrow<py::object>(decode)(text);
+// The bytes of base64 text, decoded as the dataobjects tool decodes its JSON (canonical padded
+// base64 only); anything else raises ValueError.
+inline Bytes fromBase64(py::handle text) {
+  if (!PyUnicode_Check(text.ptr())) wrongType(text, "base64 text");
+  try {
+    return base64Decode(text.cast<std::string>());
+  } catch (const std::invalid_argument& e) {
+    throw py::value_error(e.what());
+  }
 }
 
 template <class T>
@@ -162,8 +169,8 @@ struct PyValue<double> {
   }
 };
 
-// Texts are str; bytes that are not UTF-8 come and go through "surrogateescape", so that every
-// stored text survives the round trip.
+// Texts are str; bytes that are not UTF-8 come and go through "surrogateescape", so that a text
+// comes back as the same bytes (an archive's texts end at their first zero byte, though).
 template <>
 struct PyValue<std::string> {
   static py::object to(const std::string& text) {
@@ -183,7 +190,7 @@ struct PyValue<std::string> {
     }
     if (accept == Accept::Json && PyDict_Check(value.ptr()) && PyDict_Size(value.ptr()) == 1 &&
         PyDict_GetItemString(value.ptr(), "base64") != nullptr) {
-      const Bytes bytes = bytesOf(fromBase64(PyDict_GetItemString(value.ptr(), "base64")), "");
+      const Bytes bytes = fromBase64(PyDict_GetItemString(value.ptr(), "base64"));
       return std::string(bytes.begin(), bytes.end());
     }
     if (PyBytes_Check(value.ptr()) || PyByteArray_Check(value.ptr())) {
@@ -203,8 +210,7 @@ struct PyValue<Bytes> {
   static py::object text(const Bytes& bytes) { return to(bytes); }
   // A bytes-like object; with Accept::Json also base64 text.
   static Bytes from(py::handle value, Accept accept = Accept::Python) {
-    if (accept == Accept::Json && PyUnicode_Check(value.ptr()))
-      return bytesOf(fromBase64(value), "");
+    if (accept == Accept::Json && PyUnicode_Check(value.ptr())) return fromBase64(value);
     return bytesOf(value, accept == Accept::Json ? "bytes or base64 text" : "a bytes-like object");
   }
 };

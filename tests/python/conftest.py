@@ -1,20 +1,21 @@
-"""Shared helpers of the module's tests: the tool to compare with, random objects, and the tool's
-JSON form of to_dict()'s values."""
-import base64
-import json
-import math
+"""Shared helpers of the module's tests: the tool to compare with, and objects of every class
+drawn by hypothesis from each field's kind, extremes included."""
 import os
-import random
-import struct
+import re
 import subprocess
 
-import pytest
+from hypothesis import HealthCheck, settings, strategies as st
 
 import dataobjects_data as do
 
 TOOL = os.environ.get("DATAOBJECTS_TOOL", "dataobjects")
 DATA = os.environ.get("DATAOBJECTS_TEST_DATA",
                       os.path.join(os.path.dirname(__file__), "..", "data"))
+
+# The same examples on every run, and no example database left behind.
+settings.register_profile("repeatable", derandomize=True, database=None, deadline=None,
+                          suppress_health_check=[HealthCheck.too_slow])
+settings.load_profile("repeatable")
 
 
 def tool(*args, data=b""):
@@ -24,50 +25,52 @@ def tool(*args, data=b""):
     return out, err, run.returncode
 
 
-def json_value(v):
-    """A to_dict() value as dump --json writes it."""
-    if isinstance(v, bytes):
-        return base64.b64encode(v).decode()
-    if isinstance(v, float) and not math.isfinite(v):
-        return "nan" if math.isnan(v) else ("inf" if v > 0 else "-inf")
-    if isinstance(v, str):
-        raw = v.encode("utf-8", "surrogateescape")
-        try:
-            raw.decode("utf-8")
-        except UnicodeDecodeError:
-            return {"base64": base64.b64encode(raw).decode()}
-    return v
+def texts(zero=False):
+    """Texts of any bytes (those that are not UTF-8 as surrogate escapes); with a zero byte only
+    if `zero`, since an archive's text ends at its first one."""
+    raw = st.binary(max_size=40) if zero else st.binary(max_size=40).map(
+        lambda b: b.replace(b"\0", b"0"))
+    return raw.map(lambda b: b.decode("utf-8", "surrogateescape"))
 
 
-def json_line(obj):
-    return json.dumps({k: json_value(v) for k, v in obj.to_dict().items()})
+VALUES = {
+    "uuid": st.binary(min_size=16, max_size=16).map(do.UuidEntryDO),
+    "int64": st.integers(-(1 << 63), (1 << 63) - 1),
+    "uint16": st.integers(0, (1 << 16) - 1),
+    "uint32": st.integers(0, (1 << 32) - 1),
+    "bool": st.booleans(),
+    "float": st.floats(),
+    "str": texts(),
+    "bytes": st.binary(max_size=300),
+}
 
 
-def random_value(rng, kind):
-    bits = rng.getrandbits(64) >> rng.randrange(64)
-    if kind == "uuid":
-        return do.UuidEntryDO(rng.randbytes(16))
-    if kind == "int64":
-        return bits - (1 << 63) if bits >> 63 else bits * rng.choice((1, -1))
-    if kind in ("uint16", "uint32"):
-        return bits % (1 << (16 if kind == "uint16" else 32))
-    if kind == "bool":
-        return rng.random() < 0.5
-    if kind == "float":
-        special = rng.choice((0.0, -0.0, 1.5, math.inf, -math.inf, math.nan, 1e300))
-        return special if rng.random() < 0.3 else struct.unpack("<d", rng.randbytes(8))[0]
-    raw = bytes(rng.choice(b"abc xyz=;\xc3\xa9\xff\x80") for _ in range(rng.randrange(24)))
-    return raw if kind == "bytes" else raw.decode("utf-8", "surrogateescape")
-
-
-def random_object(rng, cls):
+def objects(cls, zero_bytes=False):
+    """Objects of `cls` with every field drawn; nullable fields null or not."""
     fields = {}
     for name, (kind, role) in cls.FIELD_INFO.items():
-        nullable = role == "nullable" and rng.random() < 0.3
-        fields[name] = None if nullable else random_value(rng, kind)
-    return cls(**fields)
+        value = texts(zero=True) if kind == "str" and zero_bytes else VALUES[kind]
+        fields[name] = st.none() | value if role == "nullable" else value
+    return st.fixed_dictionaries(fields).map(lambda f: cls(**f))
 
 
-@pytest.fixture
-def rng():
-    return random.Random(20261206)
+def tool_failure(cls, data):
+    """The tool's report of the first object it could not read: ((index, start), chain), or
+    (objects read, None)."""
+    lines, errors, status = tool("dump", "--type", cls.__name__, "--json", data=data)
+    if status == 0:
+        return len(lines), None
+    head = re.match(r"dataobjects: object (\d+) \(bytes (\d+) to \d+\) could not be read:(.*)",
+                    errors[0])
+    chain = [re.match(r"  (?:caused by )?(\w+): (.*) \((.*):(-?\d+)\)$", e).groups()
+             for e in errors[1:]]
+    return (int(head[1]), int(head[2])), chain or head[3].strip()
+
+
+def chain_of(error):
+    """An exception and its root causes as the tool prints them: (name, reason, file, line)."""
+    chain = []
+    while error is not None:
+        chain.append((type(error).__name__, error.reason, error.file, str(error.line)))
+        error = error.root_cause
+    return chain

@@ -6,10 +6,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "ObjectCatalog.h"
 #include "Progress.h"
 #include "libs/utilities/archive/BoundedReading.h"
 #include "platform/TesmiraException.h"
+#include "tools/json/ObjectCatalog.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Commands.h"
-#include "ObjectCatalog.h"
+#include "tools/json/ObjectCatalog.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Reads, writes and shows archives of libdataobjects_data objects."};

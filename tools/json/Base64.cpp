@@ -1,4 +1,4 @@
-#include "Base64.h"
+#include "tools/json/Base64.h"
 
 #include <cstdint>
 #include <stdexcept>

@@ -1,12 +1,12 @@
-#include "ObjectCatalog.h"
+#include "tools/json/ObjectCatalog.h"
 
 #include <cmath>
 #include <limits>
 #include <type_traits>
 
-#include "Base64.h"
 #include "dataobjects/detail/ObjectFields.h"
 #include "platform/Uuid.h"
+#include "tools/json/Base64.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Base64 (RFC 4648, with padding) for the byte blobs in the tool's JSON.
-#ifndef TOOLS_DATAOBJECTS_BASE64_H
-#define TOOLS_DATAOBJECTS_BASE64_H
+#ifndef TOOLS_JSON_BASE64_H
+#define TOOLS_JSON_BASE64_H
 
 #include <string>
 #include <vector>
@@ -9,4 +9,4 @@ std::string base64Encode(const std::vector<unsigned char>& bytes);
 // Throws std::invalid_argument for anything but canonical padded base64.
 std::vector<unsigned char> base64Decode(const std::string& text);
 
-#endif  // TOOLS_DATAOBJECTS_BASE64_H
+#endif  // TOOLS_JSON_BASE64_H

@@ -9,8 +9,8 @@
 //   text         a string; text that is not valid UTF-8 as {"base64": "..."}
 //   byte blobs   base64 text
 //   null fields  null (AlarmDataDO's nullable fields)
-#ifndef TOOLS_DATAOBJECTS_OBJECTCATALOG_H
-#define TOOLS_DATAOBJECTS_OBJECTCATALOG_H
+#ifndef TOOLS_JSON_OBJECTCATALOG_H
+#define TOOLS_JSON_OBJECTCATALOG_H
 
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -46,4 +46,4 @@ const std::vector<ObjectClass>& objectClasses();
 // The class named `name`, with or without the DO suffix; null when there is none.
 const ObjectClass* findObjectClass(const std::string& name);
 
-#endif  // TOOLS_DATAOBJECTS_OBJECTCATALOG_H
+#endif  // TOOLS_JSON_OBJECTCATALOG_H
