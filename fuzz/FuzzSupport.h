@@ -16,6 +16,9 @@
 
 namespace fuzz_support {
 
+// While not 0, an allocation larger than this fails the run (FuzzAllocator.cpp).
+extern std::size_t allocationCeiling;
+
 // Stops the run with a message; libFuzzer saves the input that got here.
 [[noreturn]] inline void fail(const char* what) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
