@@ -62,7 +62,8 @@ void dump(py::handle objects, py::handle file) {
 }
 
 // Reads objects of one class until the input ends. A failed read raises the library's exception
-// with the object's index and the offset where it started, and ends the reading.
+// with the object's index and the offset where it started, and ends the reading. Its callers
+// read inside a BoundedReading.
 class Reader {
  public:
   Reader(py::handle input, const ClassOps& ops)
@@ -81,7 +82,6 @@ class Reader {
     }
     const long long offset = source_->offset();
     try {
-      const BoundedReading bounded;
       py::object object = py::reinterpret_steal<py::object>(ops_.read(archive_));
       ++index_;
       return object;
@@ -110,6 +110,7 @@ py::list loads(py::handle data, py::handle cls) {
   if (!PyObject_CheckBuffer(data.ptr()))
     throw py::type_error("expected bytes, got " + typeName(data));
   Reader reader(data, opsOfClass(cls));
+  const BoundedReading bounded;
   py::list objects;
   while (const py::object object = reader.next())
     objects.append(object);
@@ -122,6 +123,7 @@ void addArchiveFunctions(py::module_& m) {
   py::class_<Reader>(m, "ObjectIterator", "The objects of an input, read one at a time.")
       .def("__iter__", [](py::handle self) { return py::reinterpret_borrow<py::object>(self); })
       .def("__next__", [](Reader& reader) {
+        const BoundedReading bounded;  // not across the yields: other code runs between them
         py::object object = reader.next();
         if (!object) throw py::stop_iteration();
         return object;

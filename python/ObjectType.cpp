@@ -56,12 +56,13 @@ class LoaderScope {
 // is tracked only once it holds a loader: as CPython leaves tuples of plain values untracked,
 // reading an archive pays nothing for it.
 
-// A new instance holding a default object.
+// A new instance holding a default object. It is allocated as PyObject_New does (not zeroed,
+// and not tracked by the collector), since every member is set here: no type is subclassed.
 template <class O>
 PyObject* make(PyTypeObject* type) {
-  PyObject* self = type->tp_alloc(type, 0);  // zeroed: no loader
+  PyObject* self = PyType_IS_GC(type) ? _PyObject_GC_New(type) : _PyObject_New(type);
   if (self == nullptr) throw py::error_already_set();
-  if (PyType_IS_GC(type)) PyObject_GC_UnTrack(self);
+  instance<O>(self).loader = nullptr;
   try {
     new (instance<O>(self).storage) O();
   } catch (...) {
