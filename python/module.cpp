@@ -1,7 +1,6 @@
 // The Python module dataobjects_data (its compiled part, dataobjects_data._core): the library's
 // exceptions, UuidEntryDO, the data object classes, the archive functions and the columnar
-// reader, each added by the
-// file of its mechanism.
+// reader, each added by the file of its mechanism.
 #include <pybind11/pybind11.h>
 
 #include "python/Archives.h"
