@@ -134,6 +134,15 @@ PyObject* newReference(PyObject* object) {
 
 using UuidBytes = Uuid::Bytes;
 
+std::size_t hash(const UuidBytes& bytes) {
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  std::memcpy(&a, bytes.data(), 8);
+  std::memcpy(&b, bytes.data() + 8, 8);
+  const std::uint64_t h = (a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
 // The canonical text of a UUID, as Uuid::toString writes it, made straight into a str.
 PyObject* uuidText(const UuidBytes& bytes) {
   static const char kDigits[] = "0123456789abcdef";
@@ -260,6 +269,63 @@ class StagedBytes {
   std::vector<bool> nulls_;
 };
 
+// UUIDs staged as their 16 bytes and made str or bytes. The object last made for each of a few
+// recent UUIDs is kept in a small direct-mapped cache, so that rows of one UUID (a configuration
+// over many rows) mostly share one object, as pandas.read_csv's rows of one text do, at the cost
+// of a hash and a compare for a UUID seen once.
+template <UuidForm kForm>
+class StagedUuids {
+ public:
+  StagedUuids() = default;
+  ~StagedUuids() {
+    for (const Cached& entry : cache_)
+      Py_XDECREF(entry.object);
+  }
+  StagedUuids(const StagedUuids&) = delete;
+  StagedUuids& operator=(const StagedUuids&) = delete;
+
+  void add(const UuidEntryDO& entry) {
+    uuids_.push_back(entry.getUuid().bytes());
+    nulls_.push_back(false);
+  }
+  void null() {
+    uuids_.emplace_back();
+    nulls_.push_back(true);
+  }
+  std::size_t size() const { return uuids_.size(); }
+  bool isNull(std::size_t i) const { return nulls_[i]; }
+  void truncate(std::size_t size) {
+    if (size >= uuids_.size()) return;
+    uuids_.resize(size);
+    nulls_.resize(size);
+  }
+  void clear() { truncate(0); }
+  PyObject* make(std::size_t i) {
+    const UuidBytes& uuid = uuids_[i];
+    Cached& entry = cache_[hash(uuid) & (kCache - 1)];
+    if (entry.object == nullptr || entry.uuid != uuid) {
+      PyObject* made = kForm == UuidForm::Text
+                           ? uuidText(uuid)
+                           : newReference(PyBytes_FromStringAndSize(
+                                 reinterpret_cast<const char*>(uuid.data()), uuid.size()));
+      Py_XSETREF(entry.object, made);
+      entry.uuid = uuid;
+    }
+    Py_INCREF(entry.object);
+    return entry.object;
+  }
+
+ private:
+  static constexpr std::size_t kCache = 1024;
+  struct Cached {
+    UuidBytes uuid{};
+    PyObject* object = nullptr;
+  };
+  std::vector<UuidBytes> uuids_;
+  std::vector<bool> nulls_;
+  std::array<Cached, kCache> cache_{};
+};
+
 // The distinct UUIDs of a column, each with its code: its place in the order of first sight.
 // An open-addressing table of codes, at most half full.
 class UuidTable {
@@ -285,14 +351,6 @@ class UuidTable {
   }
 
  private:
-  static std::size_t hash(const UuidBytes& bytes) {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
-    std::memcpy(&a, bytes.data(), 8);
-    std::memcpy(&b, bytes.data() + 8, 8);
-    const std::uint64_t h = (a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
-    return static_cast<std::size_t>(h ^ (h >> 29));
-  }
   void rehash(std::size_t size) {
     slots_.assign(size, -1);
     for (std::size_t code = 0; code < uuids_.size(); ++code) {
@@ -307,13 +365,12 @@ class UuidTable {
   std::vector<UuidBytes> uuids_;
 };
 
-// UUIDs as int32 codes into the distinct UUIDs of the rows (-1: null). Taken as categories, the
-// codes are renumbered so that the categories sort as their texts do; as str or bytes, the rows
-// of one UUID share one object, as pandas.read_csv's rows of one text do.
+// UUIDs as int32 codes into the distinct UUIDs of the rows (-1: null), renumbered when taken so
+// that the categories sort as their texts do.
 template <class O, class F>
-class UuidColumn : public Column<O> {
+class CategoryColumn : public Column<O> {
  public:
-  UuidColumn(const F& field, UuidForm form) : field_(field), form_(form) {}
+  explicit CategoryColumn(const F& field) : field_(field) {}
   void append(const O& object) override {
     const bool null = field_.isNull != nullptr && (object.*field_.isNull)();
     codes_.push(null ? -1 : table_.code((object.*field_.get)().getUuid().bytes()));
@@ -325,44 +382,24 @@ class UuidColumn : public Column<O> {
     std::vector<std::int32_t> order(uuids.size());
     for (std::size_t i = 0; i < order.size(); ++i)
       order[i] = static_cast<std::int32_t>(i);
-    if (form_ == UuidForm::Category) {
-      std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-        return uuids[static_cast<std::size_t>(a)] < uuids[static_cast<std::size_t>(b)];
-      });
-    }
-    Objects values;  // in `order`
+    std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+      return uuids[static_cast<std::size_t>(a)] < uuids[static_cast<std::size_t>(b)];
+    });
+    Objects categories;
     std::vector<std::int32_t> rank(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
-      const UuidBytes& uuid = uuids[static_cast<std::size_t>(order[i])];
       rank[static_cast<std::size_t>(order[i])] = static_cast<std::int32_t>(i);
-      values.push(form_ == UuidForm::Bytes
-                      ? newReference(PyBytes_FromStringAndSize(
-                            reinterpret_cast<const char*>(uuid.data()), uuid.size()))
-                      : uuidText(uuid));
+      categories.push(uuidText(uuids[static_cast<std::size_t>(order[i])]));
     }
     table_.clear();
     std::int32_t* codes = codes_.data();
-    if (form_ == UuidForm::Category) {
-      for (std::size_t i = 0; i < codes_.size(); ++i)
-        if (codes[i] >= 0) codes[i] = rank[static_cast<std::size_t>(codes[i])];
-      return py::make_tuple(codes_.take(py::dtype::of<std::int32_t>()), values.take());
-    }
-    const py::array shared = values.take();
-    PyObject* const* objects = static_cast<PyObject* const*>(shared.data());
-    py::array rows(py::dtype("O"),
-                   std::vector<py::ssize_t>{static_cast<py::ssize_t>(codes_.size())});
-    auto** out = static_cast<PyObject**>(rows.mutable_data());
-    for (std::size_t i = 0; i < codes_.size(); ++i) {
-      out[i] = codes[i] < 0 ? Py_None : objects[codes[i]];
-      Py_INCREF(out[i]);
-    }
-    codes_.truncate(0);
-    return std::move(rows);
+    for (std::size_t i = 0; i < codes_.size(); ++i)
+      if (codes[i] >= 0) codes[i] = rank[static_cast<std::size_t>(codes[i])];
+    return py::make_tuple(codes_.take(py::dtype::of<std::int32_t>()), categories.take());
   }
 
  private:
   F field_;
-  UuidForm form_;
   Buffer<std::int32_t> codes_;
   UuidTable table_;
 };
@@ -378,7 +415,10 @@ std::unique_ptr<Column<O>> makeColumn(const F& field, UuidForm uuids) {
     return std::make_unique<StagedColumn<O, F, StagedBytes<false>>>(field);
   } else {
     static_assert(std::is_same<T, UuidEntryDO>::value, "a field of a kind the reader knows");
-    return std::make_unique<UuidColumn<O, F>>(field, uuids);
+    if (uuids == UuidForm::Category) return std::make_unique<CategoryColumn<O, F>>(field);
+    if (uuids == UuidForm::Bytes)
+      return std::make_unique<StagedColumn<O, F, StagedUuids<UuidForm::Bytes>>>(field);
+    return std::make_unique<StagedColumn<O, F, StagedUuids<UuidForm::Text>>>(field);
   }
 }
 

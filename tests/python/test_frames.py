@@ -63,6 +63,15 @@ def test_golden_archives_read_as_loads_and_to_dict(cls, data):
                                       expected_frame(objs, cls, uuids))
 
 
+def test_rows_of_thousands_of_uuids_each_read_their_own():
+    rng = random.Random(3)
+    pool = [rng.randbytes(16) for _ in range(3000)]
+    objs = [do.JobDataDO(CurrentUuid=u, JobConfig=pool[i % 7]) for i, u in enumerate(pool)]
+    for uuids in UUIDS:
+        pd.testing.assert_frame_equal(do.read_frame(do.dumps(objs), do.JobDataDO, uuids=uuids),
+                                      expected_frame(objs, do.JobDataDO, uuids))
+
+
 @pytest.mark.parametrize("cls", do.CLASSES, ids=lambda c: c.__name__)
 @settings(max_examples=15)
 @given(data=st.data())
