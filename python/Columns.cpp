@@ -1,7 +1,6 @@
 #include "python/Columns.h"
 
 #include <pybind11/numpy.h>
-#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,8 @@ time in main alarm and the alarm changes per device and day summed up and drawn 
 writes DIR/fleet/devNNN/YYYY-MM-DD-values.bin (CharacteristicValueDataDO) and
 DIR/fleet/devNNN/YYYY-MM-DD-alarms.bin (AlarmDataDO, the state after each value), then
 DIR/fleet_alarms.csv (device, day, hours in main alarm, alarm changes, peak value) and
-DIR/fleet_alarms.png. With --scheduler tcp://HOST:8786 it reads on a running cluster instead.
+DIR/fleet_alarms.png. With --scheduler tcp://HOST:8786 it reads on a running cluster instead, with
+--workers 0 on Dask's threads in its own process.
 """
 import argparse
 import math
@@ -100,6 +101,7 @@ def value_row(values):
 
 def summarize(root, minutes, client):
     """Hours in main alarm, alarm changes and peak value per device and day."""
+    import dask
     from dataobjects_data.dask import read_archives
     alarms = read_archives(os.path.join(root, "*", "*-alarms.bin"), do.AlarmDataDO,
                            columns=["LastMeasurementTime", "AlarmType", "AlarmStateSince"],
@@ -110,7 +112,10 @@ def summarize(root, minutes, client):
         "device": object, "day": object, "main_hours": float, "changes": "int64"})
     value_rows = values.map_partitions(value_row, meta={
         "device": object, "day": object, "peak": float})
-    alarm_rows, value_rows = client.compute([alarm_rows, value_rows], sync=True)
+    if client is None:  # Dask's threads in this process
+        alarm_rows, value_rows = dask.compute(alarm_rows, value_rows, scheduler="threads")
+    else:
+        alarm_rows, value_rows = client.compute([alarm_rows, value_rows], sync=True)
     summary = alarm_rows.merge(value_rows, on=["device", "day"])
     return summary.sort_values(["device", "day"]).reset_index(drop=True)
 
@@ -151,7 +156,8 @@ def main(argv=None):
     parser.add_argument("--devices", type=int, default=200)
     parser.add_argument("--days", type=int, default=7)
     parser.add_argument("--minutes", type=int, default=10, help="between two values")
-    parser.add_argument("--workers", type=int, default=2, help="worker processes of the cluster")
+    parser.add_argument("--workers", type=int, default=2,
+                        help="worker processes of the local cluster; 0: Dask's threads instead")
     parser.add_argument("--scheduler", help="the address of a running cluster's scheduler")
     args = parser.parse_args(argv)
     from distributed import Client, LocalCluster
@@ -160,6 +166,8 @@ def main(argv=None):
     if args.scheduler:
         with Client(args.scheduler) as client:
             summary = summarize(root, args.minutes, client)
+    elif args.workers == 0:
+        summary = summarize(root, args.minutes, None)
     else:
         with LocalCluster(n_workers=args.workers, threads_per_worker=1, host="127.0.0.1",
                           dashboard_address=None) as cluster, Client(cluster) as client:

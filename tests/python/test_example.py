@@ -27,7 +27,8 @@ def test_the_example_writes_reads_and_plots_a_day(tmp_path):
 
 
 def test_the_fleet_example_sums_each_device_day_as_its_objects_do(tmp_path):
-    args = ["--out", str(tmp_path), "--devices", "6", "--days", "3", "--minutes", "20"]
+    args = ["--out", str(tmp_path), "--devices", "6", "--days", "3", "--minutes", "20",
+            "--workers", "0"]  # the local cluster is test_frames.py's
     assert example("fleet_alarms").main(args) == 0
     rows = list(csv.DictReader(open(tmp_path / "fleet_alarms.csv")))
     assert len(rows) == 18 and (tmp_path / "fleet_alarms.png").read_bytes()[:8] == PNG
