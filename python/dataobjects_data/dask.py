@@ -29,7 +29,7 @@ class _ReadArchive:
     selection of columns is pushed down into the reading."""
 
     def __init__(self, cls, columns, uuids, path_column, path_dtype):
-        self.cls, self._columns, self.uuids = cls, columns, uuids
+        self.cls, self._columns, self.uuids = cls, list(columns), uuids  # path column included
         self.path_column, self.path_dtype = path_column, path_dtype
 
     @property
@@ -37,20 +37,17 @@ class _ReadArchive:
         return self._columns
 
     def project_columns(self, columns):
-        if self.path_column is not None and self.path_column not in columns:
-            path_column = path_dtype = None
-        else:
-            path_column, path_dtype = self.path_column, self.path_dtype
-        fields = [c for c in columns if c != self.path_column]
-        return _ReadArchive(self.cls, fields, self.uuids, path_column, path_dtype)
+        path = self.path_column if self.path_column in columns else None
+        return _ReadArchive(self.cls, columns, self.uuids, path, self.path_dtype)
 
     def __call__(self, file):
+        fields = [c for c in self._columns if c != self.path_column]
         try:
             if isinstance(file.fs, LocalFileSystem):  # read without Python between the bytes
-                frame = read_frame(file.path, self.cls, columns=self._columns, uuids=self.uuids)
+                frame = read_frame(file.path, self.cls, columns=fields, uuids=self.uuids)
             else:
                 with file as f:
-                    frame = read_frame(f, self.cls, columns=self._columns, uuids=self.uuids)
+                    frame = read_frame(f, self.cls, columns=fields, uuids=self.uuids)
         except TesmiraException as error:
             error.args = (f"{file.path}: {error.args[0] if error.args else ''}",)
             raise
@@ -58,7 +55,7 @@ class _ReadArchive:
             code = self.path_dtype.categories.get_loc(file.path)
             frame[self.path_column] = pd.Categorical.from_codes(
                 np.full(len(frame), code, dtype=np.int32), dtype=self.path_dtype)
-        return frame
+        return frame if list(frame.columns) == self._columns else frame[self._columns]
 
 
 def read_archives(paths, cls, *, columns=None, uuids="str", include_path_column=False,
@@ -86,7 +83,6 @@ def read_archives(paths, cls, *, columns=None, uuids="str", include_path_column=
                              "give include_path_column another name")
         path_dtype = pd.CategoricalDtype(sorted({f.path for f in files}))
         meta[path_column] = pd.Categorical([], dtype=path_dtype)
-    read = _ReadArchive(cls, list(meta.columns.drop(path_column, errors="ignore")), uuids,
-                        path_column, path_dtype)
+    read = _ReadArchive(cls, meta.columns, uuids, path_column, path_dtype)
     return dd.from_map(read, list(files), meta=meta, label="read-archives",
                        enforce_metadata=False)
