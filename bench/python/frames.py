@@ -4,7 +4,8 @@
 1. Rows per second, each from one bytes object of --count objects per class (JobDataDO,
    AlarmDataDO with every nullable field set, MeasurementDataDO with a 1 KiB blob; random values),
    once with every UUID random and once with the references a fleet repeats (JobConfig,
-   CharacteristicValueConfig, MeasurementConfig, JobData) drawn from 64 UUIDs: read_frame with uuids "str", "category" and "bytes"; the same frame from
+   CharacteristicValueConfig, MeasurementConfig, JobData) drawn from 64 UUIDs: read_frame with
+   uuids "str", "category" and "bytes"; the same frame from
    pd.DataFrame([o.to_dict() for o in loads(...)]); pandas.read_pickle of read_frame's frame
    (from memory); msgpack.unpackb of the same fields (UUIDs and blobs as bin) + pd.DataFrame.
    The rounds interleave the contenders; the table gives the medians.

@@ -18,7 +18,8 @@ def example(name):
 
 
 def test_the_example_writes_reads_and_plots_a_day(tmp_path):
-    assert example("alarm_week").main(["--out", str(tmp_path), "--days", "1", "--minutes", "30"]) == 0
+    args = ["--out", str(tmp_path), "--days", "1", "--minutes", "30"]
+    assert example("alarm_week").main(args) == 0
     values = do.loads((tmp_path / "values.bin").read_bytes(), do.CharacteristicValueDataDO)
     alarms = do.loads((tmp_path / "alarms.bin").read_bytes(), do.AlarmDataDO)
     assert len(values) == len(alarms) == 48
