@@ -83,7 +83,11 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS ON)
 if(TARGET dataobjects_data_python)
   math(EXPR next_minor "${Python_VERSION_MINOR} + 1")
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}~), \
-python3 (<< ${Python_VERSION_MAJOR}.${next_minor})")
+python3 (<< ${Python_VERSION_MAJOR}.${next_minor}), python3-numpy")
+  # read_frame and iter_frames import pandas; dataobjects_data.dask needs Dask and fsspec, and
+  # Dask's distributed scheduler for a cluster.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-pandas")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-dask, python3-distributed, python3-fsspec")
 endif()
 
 if(CMAKE_CROSSCOMPILING)

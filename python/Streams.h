@@ -1,15 +1,20 @@
-// The stream buffers between archives and Python: input from a bytes-like object in place or
-// from a binary file read in pieces, each telling the offset of the next byte, and output
-// collected in a string.
+// The stream buffers between archives and Python: input from a bytes-like object in place, from
+// a binary file object read in pieces or from a file named by its path, each telling the offset
+// of the next byte, and output collected in a string.
 #ifndef PYTHON_STREAMS_H
 #define PYTHON_STREAMS_H
 
 #include <pybind11/pybind11.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dataobjects_data {
@@ -22,8 +27,8 @@ class Source : public std::streambuf {
  public:
   virtual long long offset() const = 0;
   // Raises the Python error that ended the input early, if one did: the stream took it for the
-  // end of the input.
-  void raisePending() {
+  // end of the input. Called with the GIL held.
+  virtual void raisePending() {
     if (pending_) {
       std::unique_ptr<py::error_already_set> error = std::move(pending_);
       throw py::error_already_set(std::move(*error));
@@ -51,7 +56,8 @@ class MemorySource : public Source {
   Py_buffer view_;
 };
 
-// A binary file's read(), called for 64 KiB at a time.
+// A binary file's read(), called for 64 KiB at a time. The GIL is taken for each call, so that
+// the archive may be decoded with it released.
 class FileSource : public Source {
  public:
   explicit FileSource(py::handle file) : read_(file.attr("read")) {}
@@ -61,6 +67,7 @@ class FileSource : public Source {
   int_type underflow() override {
     before_ += egptr() - eback();
     setg(nullptr, nullptr, nullptr);
+    const py::gil_scoped_acquire gil;
     py::object piece;
     try {
       piece = read_(kPiece);
@@ -82,6 +89,55 @@ class FileSource : public Source {
  private:
   static constexpr Py_ssize_t kPiece = 1 << 16;
   py::object read_;
+  std::vector<char> buffer_;
+  long long before_ = 0;
+};
+
+// A file named by its path, read with read(2) 1 MiB at a time: no Python, so no GIL.
+class PathSource : public Source {
+ public:
+  // Opens `path`; OSError (FileNotFoundError, ...) naming it when it cannot be opened.
+  explicit PathSource(const py::bytes& path) : path_(path), buffer_(kPiece) {
+    fd_ = ::open(PyBytes_AS_STRING(path.ptr()), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) raiseErrno(errno);
+  }
+  ~PathSource() override { ::close(fd_); }
+  PathSource(const PathSource&) = delete;
+  PathSource& operator=(const PathSource&) = delete;
+  long long offset() const override { return before_ + (gptr() - eback()); }
+  void raisePending() override {
+    if (errno_ != 0) raiseErrno(std::exchange(errno_, 0));
+  }
+
+ protected:
+  int_type underflow() override {
+    before_ += egptr() - eback();
+    setg(nullptr, nullptr, nullptr);
+    ssize_t got;
+    do {
+      got = ::read(fd_, buffer_.data(), buffer_.size());
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+      if (got < 0) errno_ = errno;
+      return traits_type::eof();
+    }
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+    return traits_type::to_int_type(buffer_[0]);
+  }
+
+ private:
+  [[noreturn]] void raiseErrno(int error) {
+    const py::object name = py::reinterpret_steal<py::object>(
+        PyUnicode_DecodeFSDefault(PyBytes_AS_STRING(path_.ptr())));
+    errno = error;
+    PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
+    throw py::error_already_set();
+  }
+
+  static constexpr std::size_t kPiece = 1 << 20;
+  py::bytes path_;
+  int fd_ = -1;
+  int errno_ = 0;
   std::vector<char> buffer_;
   long long before_ = 0;
 };

@@ -1,9 +1,10 @@
 // The Python module dataobjects_data (its compiled part, dataobjects_data._core): the library's
-// exceptions, UuidEntryDO, the data object classes and the archive functions, each added by the
-// file of its mechanism.
+// exceptions, UuidEntryDO, the data object classes, the archive functions and the columnar
+// reader, each added by the file of its mechanism.
 #include <pybind11/pybind11.h>
 
 #include "python/Archives.h"
+#include "python/Columns.h"
 #include "python/Errors.h"
 #include "python/ObjectType.h"
 
@@ -14,4 +15,5 @@ PYBIND11_MODULE(_core, m) {
   addExceptions(m);
   addClasses(m);
   addArchiveFunctions(m);
+  addColumnReader(m);
 }

@@ -9,8 +9,13 @@ import sys
 HEAD = '''"""Type stubs of dataobjects_data: the data object classes of libdataobjects_data.
 
 Written by python/stubgen.py from the module's field descriptions; do not edit."""
-from typing import IO, Any, Callable, ClassVar, Generator, Iterable, Mapping, TypeVar, Union
+import os
+from typing import (IO, Any, Callable, ClassVar, Generator, Iterable, Iterator, Literal, Mapping,
+                    Sequence, TypeVar, Union)
 import uuid as _uuid
+
+import numpy
+import pandas
 
 __version__: str
 
@@ -23,8 +28,8 @@ class TesmiraException(ValueError):
     file: str
     line: int
     root_cause: TesmiraException | None
-    index: int  # loads() and iter_load() only: the object that could not be read
-    offset: int  # loads() and iter_load() only: the byte where that object started
+    index: int  # the readers only: the object that could not be read
+    offset: int  # the readers only: the byte where that object started
 
 class DataObjectException(TesmiraException): ...
 class SerializationException(TesmiraException): ...
@@ -84,6 +89,17 @@ def dumps(objects: DataObject | Iterable[DataObject]) -> bytes: ...
 def dump(objects: DataObject | Iterable[DataObject], file: IO[bytes]) -> None: ...
 def loads(data: Buffer, cls: type[T]) -> list[T]: ...
 def iter_load(input: Buffer | IO[bytes], cls: type[T]) -> Generator[T, None, None]: ...
+
+Source = Union[Buffer, IO[bytes], str, os.PathLike[str]]
+UuidForm = Literal["str", "category", "bytes"]
+
+def read_columns(source: Source, cls: type, *, columns: Sequence[str] | None = ...,
+                 uuids: UuidForm = ...) -> dict[str, numpy.ndarray]: ...
+def read_frame(source: Source, cls: type, *, columns: Sequence[str] | None = ...,
+               uuids: UuidForm = ...) -> pandas.DataFrame: ...
+def iter_frames(source: Source, cls: type, rows: int = ..., *,
+                columns: Sequence[str] | None = ...,
+                uuids: UuidForm = ...) -> Iterator[pandas.DataFrame]: ...
 '''
 
 # What a field of each kind reads as, and what it is set from.

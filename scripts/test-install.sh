@@ -169,7 +169,12 @@ check_packages() {
     check_package python3-dataobjects-data \
       "libdataobjects-data1 \(= $version-1\).*python3 \(<< |python3 \(<< .*libdataobjects-data1 \(= " \
       "$python_dir/__init__.py" "$python_dir/__init__.pyi" "$python_dir/py.typed" \
-      "$python_dir/_core$python_suffix"
+      "$python_dir/frames.py" "$python_dir/dask.py" "$python_dir/_core$python_suffix"
+    local python=$packages/python3-dataobjects-data_${version}-1_$arch.deb
+    dpkg-deb -f "$python" Depends | grep -q 'python3-numpy' || fail "the module does not depend on numpy"
+    [ "$(dpkg-deb -f "$python" Recommends)" = "python3-pandas" ] &&
+      [ "$(dpkg-deb -f "$python" Suggests)" = "python3-dask, python3-distributed, python3-fsspec" ] ||
+      fail "the module does not recommend pandas and suggest Dask, distributed and fsspec"
     debug+=(python3-dataobjects-data)
   fi
   for package in "${debug[@]}"; do
@@ -259,6 +264,8 @@ sys.path.insert(0, '$scratch/usr/${python_dir%/*}')
 import dataobjects_data as do
 job = do.JobDataDO(CurrentUuid=do.UuidEntryDO.generate(), MeasurementTimeStamp=1733400000000)
 assert do.loads(do.dumps([job, job]), do.JobDataDO) == [job, job]
+frame = do.read_frame(do.dumps([job, job]), do.JobDataDO)
+assert list(frame.MeasurementTimeStamp) == [1733400000000] * 2, frame
 loaded = [line.split()[-1] for line in open('/proc/self/maps') if 'dataobjects' in line]
 assert loaded and all(path.startswith('$scratch/') for path in loaded), loaded
 print('imported', do.__file__, do.__version__, 'with', sorted(set(loaded))[0])" ||
@@ -307,7 +314,8 @@ test_sqlite_store() {
   ctest --test-dir "$build" --output-on-failure
 }
 
-scripts/install-deps.sh libsqlite3-dev dpkg-dev file lintian man-db gdb pybind11-dev python3-dev
+scripts/install-deps.sh libsqlite3-dev dpkg-dev file lintian man-db gdb pybind11-dev python3-dev \
+  python3-numpy python3-pandas
 build_and_install
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$release/CMakeCache.txt")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")

@@ -4,7 +4,8 @@
 # with it (python3 with the sanitizer's runtime preloaded, see python/CMakeLists.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh pybind11-dev python3-dev python3-pytest python3-hypothesis python3-matplotlib
+scripts/install-deps.sh pybind11-dev python3-dev python3-pytest python3-matplotlib \
+  python3-numpy python3-pandas python3-dask python3-distributed python3-fsspec python3-hypothesis
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_SANITIZE=ON \
   -DDATAOBJECTS_WERROR=ON >/dev/null
 cmake --build build/sanitize --parallel "$(nproc)"

@@ -3,8 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The SQLite store example; the public names check; the Python module, its tests and example.
-scripts/install-deps.sh libsqlite3-dev clang pybind11-dev python3-dev python3-pytest python3-hypothesis \
-  python3-msgpack python3-matplotlib
+scripts/install-deps.sh libsqlite3-dev clang pybind11-dev python3-dev python3-pytest \
+  python3-msgpack python3-matplotlib \
+  python3-numpy python3-pandas python3-dask python3-distributed python3-fsspec python3-hypothesis
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDATAOBJECTS_WERROR=ON >/dev/null
 cmake --build build/test --parallel "$(nproc)"
 ctest --test-dir build/test --output-on-failure --parallel "$(nproc)"

@@ -8,6 +8,14 @@ class and in the JSON form of ``dataobjects dump --json``::
     jobs = loads(data, JobDataDO)        # every object until the input ends
     for job in iter_load(open("jobs.bin", "rb"), JobDataDO):  # read in pieces
         print(job.key(), job.to_dict())
+
+and read straight into columns, without a Python object per row::
+
+    frame = read_frame("alarms.bin", AlarmDataDO)          # a pandas DataFrame
+    arrays = read_columns(data, JobDataDO, uuids="bytes")  # a dict of numpy arrays
+
+(pandas is imported by read_frame and iter_frames only; dataobjects_data.dask reads many
+archives in parallel with Dask.)
 """
 
 from ._core import (  # noqa: F401
@@ -29,6 +37,8 @@ from ._core import (  # noqa: F401
     iter_load as _read_objects,
     loads,
 )
+
+from .frames import iter_frames, read_columns, read_frame  # noqa: F401,E402
 
 CLASSES = (JobDataDO, CharacteristicValueDataDO, MeasurementDataDO, TrendDataDO, AlarmDataDO,
            AlarmLearningValuesDO, CharacteristicValueDataMeasurementDataMapDO)

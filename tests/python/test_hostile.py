@@ -1,12 +1,13 @@
 """Archives whose counts claim far more than they hold: every length field of every class, read
-by the module (from bytes and from a file) and by the tool, fails as a claim the allocator could
-grant fails, and costs no more than a few MiB."""
+by the module (from bytes and from a file, into objects and into columns) and by the tool, fails
+as a claim the allocator could grant fails, and costs no more than a few MiB."""
 import io
 import os
 import re
 import subprocess
 import tempfile
 
+import pandas  # noqa: F401 (imported before memory is measured)
 import pytest
 
 import dataobjects_data as do
@@ -68,7 +69,9 @@ def test_hostile_counts_fail_as_a_grantable_one_and_cost_a_few_mib(cls, name, ki
         hostile = claiming(cls, name, kind, claim)
         assert len(hostile) < 1000
         for read in (lambda: do.loads(hostile, cls),
-                     lambda: list(do.iter_load(io.BytesIO(hostile), cls))):
+                     lambda: list(do.iter_load(io.BytesIO(hostile), cls)),
+                     lambda: do.read_frame(hostile, cls),
+                     lambda: list(do.iter_frames(io.BytesIO(hostile), cls, rows=1))):
             growth, error = peak_growth(read)
             assert (chain_of(error), error.index, error.offset) == expected
             assert growth <= FEW_MIB, f"{growth} KiB for a claim of {claim}"
