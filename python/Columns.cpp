@@ -1,6 +1,7 @@
 #include "python/Columns.h"
 
 #include <pybind11/numpy.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <array>
@@ -142,16 +143,29 @@ std::size_t hash(const UuidBytes& bytes) {
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
+// The two hex digits of each byte value, lower case.
+struct HexPairs {
+  char pairs[256][2];
+  constexpr HexPairs() : pairs() {
+    constexpr char digits[] = "0123456789abcdef";
+    for (int i = 0; i < 256; ++i) {
+      pairs[i][0] = digits[i >> 4];
+      pairs[i][1] = digits[i & 0x0F];
+    }
+  }
+};
+constexpr HexPairs kHexPairs;
+
 // The canonical text of a UUID, as Uuid::toString writes it, made straight into a str.
 PyObject* uuidText(const UuidBytes& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
   PyObject* text = newReference(PyUnicode_New(36, 127));
-  Py_UCS1* out = PyUnicode_1BYTE_DATA(text);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) *out++ = '-';
-    *out++ = static_cast<Py_UCS1>(kDigits[bytes[i] >> 4]);
-    *out++ = static_cast<Py_UCS1>(kDigits[bytes[i] & 0x0F]);
-  }
+  char* out = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(text));
+  // Where each byte's two digits go: the groups are 4, 2, 2, 2 and 6 bytes, dashes between.
+  static constexpr unsigned char kAt[16] = {0,  2,  4,  6,  9,  11, 14, 16,
+                                            19, 21, 24, 26, 28, 30, 32, 34};
+  for (std::size_t i = 0; i < 16; ++i)
+    std::memcpy(out + kAt[i], kHexPairs.pairs[bytes[i]], 2);
+  out[8] = out[13] = out[18] = out[23] = '-';
   return text;
 }
 
@@ -222,7 +236,10 @@ class StagedColumn : public Column<O> {
       objects_.push(staged_.isNull(i) ? (Py_INCREF(Py_None), Py_None) : staged_.make(i));
     staged_.clear();
   }
-  py::object take() override { return objects_.take(); }
+  py::object take() override {
+    staged_.forgetMade();
+    return objects_.take();
+  }
   Staged& staged() { return staged_; }
 
  private:
@@ -254,6 +271,7 @@ class StagedBytes {
     bytes_.resize(ends_.empty() ? 0 : ends_.back());
   }
   void clear() { truncate(0); }
+  void forgetMade() {}
   PyObject* make(std::size_t i) const {
     const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
     const char* data = bytes_.data() + begin;
@@ -276,10 +294,6 @@ template <UuidForm kForm>
 class StagedUuids {
  public:
   StagedUuids() = default;
-  ~StagedUuids() {
-    for (const Cached& entry : cache_)
-      Py_XDECREF(entry.object);
-  }
   StagedUuids(const StagedUuids&) = delete;
   StagedUuids& operator=(const StagedUuids&) = delete;
 
@@ -299,20 +313,23 @@ class StagedUuids {
     nulls_.resize(size);
   }
   void clear() { truncate(0); }
+  // A new reference. The cache does not own the objects: the column holds every object made
+  // until it hands them over, and then forgets them (forgetMade).
   PyObject* make(std::size_t i) {
     const UuidBytes& uuid = uuids_[i];
     Cached& entry = cache_[hash(uuid) & (kCache - 1)];
-    if (entry.object == nullptr || entry.uuid != uuid) {
-      PyObject* made = kForm == UuidForm::Text
-                           ? uuidText(uuid)
-                           : newReference(PyBytes_FromStringAndSize(
-                                 reinterpret_cast<const char*>(uuid.data()), uuid.size()));
-      Py_XSETREF(entry.object, made);
-      entry.uuid = uuid;
+    if (entry.object != nullptr && entry.uuid == uuid) {
+      Py_INCREF(entry.object);
+      return entry.object;
     }
-    Py_INCREF(entry.object);
+    entry.object = kForm == UuidForm::Text
+                       ? uuidText(uuid)
+                       : newReference(PyBytes_FromStringAndSize(
+                             reinterpret_cast<const char*>(uuid.data()), uuid.size()));
+    entry.uuid = uuid;
     return entry.object;
   }
+  void forgetMade() { cache_.fill(Cached{}); }
 
  private:
   static constexpr std::size_t kCache = 1024;
@@ -528,6 +545,33 @@ std::unique_ptr<Source> openSource(py::handle source, bool path) {
 // Reads the objects of one class into columns, a given number of rows at a time. A failed read
 // ends the reading: the rows before it are returned, and `error` is the exception loads()
 // raises for it, with the object's index and the offset where it started.
+// While it lives, the arenas in which Python places its small objects come with their pages
+// mapped at once, rather than one page fault at a time as the objects fill them.
+class PrefaultedArenas {
+ public:
+  PrefaultedArenas() {
+    PyObject_GetArenaAllocator(&saved_);
+    PyObjectArenaAllocator ours{this, &allocate, &release};
+    PyObject_SetArenaAllocator(&ours);
+  }
+  ~PrefaultedArenas() { PyObject_SetArenaAllocator(&saved_); }
+  PrefaultedArenas(const PrefaultedArenas&) = delete;
+  PrefaultedArenas& operator=(const PrefaultedArenas&) = delete;
+
+ private:
+  static void* allocate(void* context, std::size_t size) {
+    const PyObjectArenaAllocator& saved = static_cast<PrefaultedArenas*>(context)->saved_;
+    void* arena = saved.alloc(saved.ctx, size);
+    if (arena != nullptr) madvise(arena, size, 23 /* MADV_POPULATE_WRITE */);
+    return arena;
+  }
+  static void release(void* context, void* arena, std::size_t size) {
+    const PyObjectArenaAllocator& saved = static_cast<PrefaultedArenas*>(context)->saved_;
+    saved.free(saved.ctx, arena, size);
+  }
+  PyObjectArenaAllocator saved_;
+};
+
 class ColumnReader {
  public:
   ColumnReader(py::handle source, py::handle cls, py::handle columns, const std::string& uuids,
@@ -554,6 +598,7 @@ class ColumnReader {
       std::exception_ptr failure;
       {
         const py::gil_scoped_release unlocked;
+        const BoundedReading bounded;  // no other code runs on this thread meanwhile
         try {
           for (; count < step; ++count) {
             if (archive_.peek() == EOF) {
@@ -561,14 +606,16 @@ class ColumnReader {
               break;
             }
             offset = source_->offset();
-            const BoundedReading bounded;
             table_->read(archive_);
           }
         } catch (...) {
           failure = std::current_exception();
         }
       }
-      table_->materialize();
+      {
+        const PrefaultedArenas arenas;
+        table_->materialize();
+      }
       read += count;
       index_ += count;
       if (ended || failure) finish(failure, offset);
