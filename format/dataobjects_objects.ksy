@@ -202,7 +202,9 @@ types:
         type: dataobjects_values::blob
         doc: The learning values, an opaque byte block.
   characteristic_value_data_measurement_data_map:
-    doc: CharacteristicValueDataMeasurementDataMapDO, the link between a characteristic value and a measurement.
+    doc: |
+      CharacteristicValueDataMeasurementDataMapDO, the link between a characteristic value and a
+      measurement.
     seq:
       - id: characteristic_value_data
         type: dataobjects_values::uuid

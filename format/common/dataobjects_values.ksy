@@ -20,7 +20,9 @@ types:
     instances:
       value:
         value: packed.value
-        doc: The integer (in JavaScript exact up to 2^53 only; `packed.low` and `packed.high` always are).
+        doc: |
+          The integer (in JavaScript exact up to 2^53 only; `packed.low` and `packed.high` always
+          are).
   unsigned_short:
     doc: An unsigned 16-bit integer.
     seq:
@@ -88,9 +90,24 @@ types:
           The magnitude as an unsigned 64-bit number. `low` and `high` hold it exactly in every
           language; in JavaScript `magnitude` and `value` are exact up to 2^53 only.
         value: (low.as<u8> + high.as<u8> * 0x10000 * 0x10000).as<u8>
+      wrapped_low:
+        doc: |
+          The first four bytes of the value in two's complement: of the magnitude, or of the
+          magnitude negated when negative.
+        value: '(not negative or low == 0 ? low : (0x100000000 - low).as<u4>)'
+      wrapped_high:
+        doc: The last four bytes of the value in two's complement.
+        value: >-
+          (not negative ? high
+          : (low != 0 ? (0xffffffff - high).as<u4> : (high == 0 ? 0.as<u4> : (0x100000000 - high).as<u4>)))
       value:
-        value: '(negative ? -(magnitude.as<s8>) : magnitude.as<s8>).as<s8>'
-        doc: The signed value, the magnitude negated when the sign bit is set.
+        doc: |
+          The signed 64-bit value as the library reads it: the magnitude, negated when the sign bit
+          is set, modulo 2^64 (a magnitude beyond 2^63 - 1 wraps around). Computed from the two
+          halves so that languages whose integers do not wrap (Python) give it too.
+        value: >-
+          ((wrapped_high >= 0x80000000 ? wrapped_high.as<s8> - 0x100000000 : wrapped_high.as<s8>)
+          * 0x100000000 + wrapped_low.as<s8>).as<s8>
   flag:
     doc: A C++ `bool`, the character '1' or '0'.
     seq:
