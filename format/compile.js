@@ -53,7 +53,8 @@ function addPythonImports(files) {
 
 /// The generated files of `language` for one description (a file or its parsed YAML), by file
 /// name, those of the descriptions it imports included.
-async function compile(language, description = kDescriptions[0], version = kDefaultVersion(language)) {
+async function compile(language, description = path.join(__dirname, 'dataobjects_archive.ksy'),
+  version = kDefaultVersion(language)) {
   const compiler = kCompilers[version];
   if (compiler === undefined) throw new Error(`no compiler ${version}; there are ${Object.keys(kCompilers)}`);
   const ksy = typeof description === 'string' ? readDescription(description) : description;
