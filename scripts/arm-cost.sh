@@ -42,12 +42,8 @@ step() { printf '== %s\n' "$*" >&2; }
 build() {
   DATAOBJECTS_ARM_SYSROOT=$sysroot scripts/test-arm.sh --prepare >&2
   step "Building the cost runner for armhf (-O3) in $build_dir"
-  cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$triplet.cmake" \
-    -DDATAOBJECTS_ARM_SYSROOT="$sysroot" -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_WERROR=ON \
-    -DDATAOBJECTS_BUILD_COST_RUNNER=ON -DDATAOBJECTS_BUILD_TESTS=OFF \
-    -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF -DDATAOBJECTS_INSTALL=OFF \
-    -DCMAKE_SKIP_BUILD_RPATH=ON >/dev/null
-  cmake --build "$build_dir" --parallel "$(nproc)" --target arm_cost >&2
+  cmake --preset arm-cost -DDATAOBJECTS_ARM_SYSROOT="$sysroot" >/dev/null
+  cmake --build --preset arm-cost --parallel "$(nproc)" >&2
   local source=bench/arm_cost/insn_count_plugin.c
   if [ ! -e "$plugin" ] || [ "$source" -nt "$plugin" ]; then
     step "Building the counting plugin for the host"

@@ -17,10 +17,8 @@ update=false
 [ "${1:-}" = --update ] && update=true
 
 scripts/install-deps.sh abigail-tools
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g \
-  -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF \
-  -DDATAOBJECTS_WERROR=ON -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target dataobjects_data
+cmake --preset abi >/dev/null
+cmake --build --preset abi --parallel "$(nproc)"
 rm -rf "$build/stage"
 cmake --install "$build" --component dev --prefix "$build/stage" >/dev/null
 headers=$build/stage/include/dataobjects_data

@@ -4,7 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh doxygen
-cmake -S . -B build/docs -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF \
-  -DDATAOBJECTS_BUILD_EXAMPLES=OFF -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build build/docs --target docs
+cmake --preset docs >/dev/null
+cmake --build --preset docs
 echo "API reference: build/docs/docs/html/index.html"

@@ -601,10 +601,8 @@ class Runner:
         sync_copy(self.src)
         if os.path.isfile(os.path.join(self.build, "CMakeCache.txt")):
             return
-        command = ["cmake", "-S", self.src, "-B", self.build, "-DCMAKE_BUILD_TYPE=Debug",
-                   "-DCMAKE_CXX_FLAGS_DEBUG=-O1", "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON",
-                   "-DDATAOBJECTS_INSTALL=OFF", "-DDATAOBJECTS_WERROR=OFF",
-                   "-DDATAOBJECTS_BUILD_PYTHON=OFF"]
+        # The preset "mutation" of the copy's CMakePresets.json, in the folder of this run.
+        command = ["cmake", "--preset", "mutation", "-S", self.src, "-B", self.build]
         if shutil.which("ninja"):
             command += ["-G", "Ninja"]
         code, output, _ = run(command, ROOT, 600)

@@ -84,10 +84,8 @@ install_googletest() {
 
 build_project() {
   step "Building for armhf in $build_dir"
-  cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DDATAOBJECTS_ARM_SYSROOT="$sysroot" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DDATAOBJECTS_WERROR=ON -DDATAOBJECTS_TEST_PORTABLE_STREAMS=OFF >/dev/null
-  cmake --build "$build_dir" --parallel "$jobs"
+  cmake --preset arm -DDATAOBJECTS_ARM_SYSROOT="$sysroot" >/dev/null
+  cmake --build --preset arm --parallel "$jobs"
 }
 
 # Fails unless FILE is a 32-bit ARM ELF built for the hard-float ABI.
@@ -121,7 +119,7 @@ main() {
   step "Running the demo under qemu-arm"
   run_on_arm "$build_dir/tools/dataobjects" demo
   step "Running the tests under qemu-arm"
-  ctest --test-dir "$build_dir" --output-on-failure --parallel "$jobs"
+  ctest --preset arm --parallel "$jobs"
 }
 
 main "$@"

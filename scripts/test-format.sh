@@ -14,8 +14,8 @@ if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
   scripts/install-deps.sh nodejs npm
 fi
 scripts/install-deps.sh python3-kaitaistruct python3-pytest
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDATAOBJECTS_WERROR=ON >/dev/null
-cmake --build build/test --parallel "$(nproc)" --target dataobjects >/dev/null
+cmake --preset test >/dev/null
+cmake --build --preset test --parallel "$(nproc)" --target dataobjects >/dev/null
 
 npm ci --prefix format --no-audit --no-fund --loglevel=error
 rm -rf format/build

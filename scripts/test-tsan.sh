@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh libsqlite3-dev
-cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDATAOBJECTS_TSAN=ON \
-  -DDATAOBJECTS_WERROR=ON -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build build/tsan --parallel "$(nproc)" --target concurrency_test DataObjectStore_test
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-ctest --test-dir build/tsan --output-on-failure --parallel "$(nproc)" -R 'Concurrency|DataObjectStore'
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan --parallel "$(nproc)"
+# The test preset sets TSAN_OPTIONS and picks the tests.
+ctest --preset tsan --parallel "$(nproc)"

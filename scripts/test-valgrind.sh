@@ -3,8 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh valgrind
-cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build build/valgrind --parallel "$(nproc)"
+cmake --preset valgrind >/dev/null
+cmake --build --preset valgrind --parallel "$(nproc)"
 status=0
 for test in build/valgrind/tests/*_test; do
   echo "== valgrind $test"
