@@ -1,4 +1,4 @@
-"""scripts/mutation.py: its tokenizer, the sites it finds, its sample, its restoring of a file."""
+"""scripts/dev/mutation.py: its tokenizer, the sites it finds, its sample, its restoring of a file."""
 import contextlib
 import pathlib
 import sys
@@ -6,7 +6,7 @@ import types
 
 import pytest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts" / "dev"))
 import mutation  # noqa: E402
 
 TRICKY = r'''a = "x//\"y" + '\'' /* b < c

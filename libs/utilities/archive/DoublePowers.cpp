@@ -1,4 +1,4 @@
-// Written by scripts/gen-double-powers.py; do not edit. The powers of five that
+// Written by scripts/checks/gen-double-powers.py; do not edit. The powers of five that
 // DoubleText.cpp scales by: entry k - kMinPower holds 5^k truncated to its top 160 bits
 // (2^159 <= P < 2^160), in 32-bit limbs, least significant first.
 #include <cstdint>

@@ -1,7 +1,7 @@
 /// @file
 /// The table of powers of five that the double text scales by (DoubleText.cpp), defined in
-/// DoublePowers.cpp, which scripts/gen-double-powers.py writes from the bounds below. Not
-/// installed.
+/// DoublePowers.cpp, which scripts/checks/gen-double-powers.py writes from the bounds below.
+/// Not installed.
 #ifndef LIBS_UTILITIES_ARCHIVE_DETAIL_DOUBLEPOWERS_H
 #define LIBS_UTILITIES_ARCHIVE_DETAIL_DOUBLEPOWERS_H
 

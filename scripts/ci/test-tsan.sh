@@ -3,7 +3,7 @@
 # threads at once: the library's concurrency test and the SQLite store example's test (a store
 # per thread). Any report of a data race fails the run.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 scripts/install-deps.sh libsqlite3-dev
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan --parallel "$(nproc)"

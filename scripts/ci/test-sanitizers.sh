@@ -3,7 +3,7 @@
 # recovery: the first report fails the test) and runs the whole suite, the Python module's tests
 # with it (python3 with the sanitizer's runtime preloaded, see python/CMakeLists.txt).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 scripts/install-deps.sh pybind11-dev python3-dev python3-pytest python3-hypothesis python3-matplotlib
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize --parallel "$(nproc)"

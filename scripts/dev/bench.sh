@@ -3,9 +3,9 @@
 # build/bench/results.json (or $1) and the throughput plot beside it (throughput.png), then
 # measures the peak memory of reading a MeasurementDataDO with a 64 MiB blob.
 # Extra arguments go to Google Benchmark, e.g. --benchmark_filter=Blob.
-# Usage: scripts/bench.sh [RESULTS.json] [--benchmark_... ...]
+# Usage: scripts/dev/bench.sh [RESULTS.json] [--benchmark_... ...]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 results=build/bench/results.json
 if [ $# -gt 0 ] && [[ $1 != --* ]]; then
   results=$1

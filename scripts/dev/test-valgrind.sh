@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test binary under valgrind memcheck: any error or leak fails the run.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 scripts/install-deps.sh valgrind
 cmake --preset valgrind >/dev/null
 cmake --build --preset valgrind --parallel "$(nproc)"

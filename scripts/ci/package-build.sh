@@ -1,7 +1,7 @@
-# Sourced by scripts/test-install.sh and scripts/update-symbols.sh: configures and builds a tree
-# the Debian packages are made from, natively (preset package) or for armhf (preset package-arm).
-# The armhf build uses the sysroot that scripts/test-arm.sh prepares (build/arm-sysroot, or
-# DATAOBJECTS_ARM_SYSROOT).
+# Sourced by scripts/ci/test-install.sh and scripts/dev/update-symbols.sh: configures and builds a
+# tree the Debian packages are made from, natively (preset package) or for armhf (preset
+# package-arm). The armhf build uses the sysroot that scripts/ci/test-arm.sh prepares
+# (build/arm-sysroot, or DATAOBJECTS_ARM_SYSROOT).
 
 # package_build DIR native|armhf [cmake --build arguments...]
 # DIR replaces the preset's folder: the scripts put their trees under DATAOBJECTS_INSTALL_BUILD_DIR.
@@ -12,7 +12,7 @@ package_build() {
   if [ "$arch" = armhf ]; then
     sysroot=$(realpath -m "${DATAOBJECTS_ARM_SYSROOT:-build/arm-sysroot}")
     if [ ! -e "$sysroot/.packages-unpacked" ]; then
-      echo "error: no armhf sysroot in $sysroot; scripts/test-arm.sh prepares it" >&2
+      echo "error: no armhf sysroot in $sysroot; scripts/ci/test-arm.sh prepares it" >&2
       return 1
     fi
     args=(--preset package-arm -B "$dir" -DDATAOBJECTS_ARM_SYSROOT="$sysroot")

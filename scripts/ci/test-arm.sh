@@ -3,9 +3,9 @@
 # and every test under qemu-arm. Run as root on Debian 12 x86-64 the first time: it installs the
 # cross toolchain and qemu when they are missing and prepares, once, a private folder with the
 # ARM builds of zlib, libuuid and GoogleTest (build/arm-sysroot, or DATAOBJECTS_ARM_SYSROOT).
-# With --prepare it stops once that folder is ready (scripts/arm-cost.sh uses it so).
+# With --prepare it stops once that folder is ready (scripts/ci/arm-cost.sh uses it so).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 readonly triplet=arm-linux-gnueabihf
 readonly toolchain=$PWD/cmake/toolchains/$triplet.cmake

@@ -7,7 +7,7 @@
 # 0.10 runtime) against `dataobjects dump --json` (tests/format). Installs node, npm,
 # python3-kaitaistruct and python3-pytest from Debian when they are missing.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 start=$SECONDS
 
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then

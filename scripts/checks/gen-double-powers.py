@@ -9,14 +9,14 @@ P <= 5^k * 2^-b < P + 1, where b = floor(k * log2(5)) - 159: 5^k truncated to it
 0 <= k <= 41). Limbs of 32 bits, least significant first. The script also proves, for every
 exponent the C++ code meets, the two integer formulas it uses instead of logarithms.
 
-  scripts/gen-double-powers.py           rewrite the file
-  scripts/gen-double-powers.py --check   fail when the file differs from what would be written
+  scripts/checks/gen-double-powers.py           rewrite the file
+  scripts/checks/gen-double-powers.py --check   fail when the file differs from what it writes
 """
 import pathlib
 import re
 import sys
 
-ARCHIVE = pathlib.Path(__file__).resolve().parent.parent / "libs/utilities/archive"
+ARCHIVE = pathlib.Path(__file__).resolve().parents[2] / "libs/utilities/archive"
 OUTPUT = ARCHIVE / "DoublePowers.cpp"
 HEADER = ARCHIVE / "detail/DoublePowers.h"
 
@@ -73,7 +73,7 @@ def check_formulas():
 
 def render():
     lines = [
-        "// Written by scripts/gen-double-powers.py; do not edit. The powers of five that",
+        "// Written by scripts/checks/gen-double-powers.py; do not edit. The powers of five that",
         "// DoubleText.cpp scales by: entry k - kMinPower holds 5^k truncated to its top 160 bits",
         "// (2^159 <= P < 2^160), in 32-bit limbs, least significant first.",
         "#include <cstdint>",
@@ -98,10 +98,10 @@ def main():
     text = render()
     if sys.argv[1:] == ["--check"]:
         if OUTPUT.read_text() != text:
-            sys.exit(f"{OUTPUT} is not what scripts/gen-double-powers.py writes")
+            sys.exit(f"{OUTPUT} is not what scripts/checks/gen-double-powers.py writes")
         return
     if sys.argv[1:]:
-        sys.exit("usage: scripts/gen-double-powers.py [--check]")
+        sys.exit("usage: scripts/checks/gen-double-powers.py [--check]")
     OUTPUT.write_text(text)
 
 

@@ -6,10 +6,10 @@
 # library exports any symbol of its own namespace dataobjects_data beyond the one function its
 # installed headers declare there (setBoundedReading): the rest of that machinery is internal.
 #
-# Usage: scripts/check-abi.sh            compare with the baseline
-#        scripts/check-abi.sh --update   record the current ABI as the new baseline, on purpose
+# Usage: scripts/ci/check-abi.sh            compare with the baseline
+#        scripts/ci/check-abi.sh --update   record the current ABI as the new baseline, on purpose
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 readonly baseline=abi/libdataobjects_data.so.1.abi
 readonly build=build/abi
@@ -57,10 +57,12 @@ if ((status & 3)); then
   exit 1
 elif ((status & 8)) || { ((status & 4)) && [ "$(changed_or_removed)" -gt 0 ]; }; then
   echo "error: an incompatible ABI change (above). Keep the old interface, or, if the change is" >&2
-  echo "meant and the SONAME's promise allows it, record it with scripts/check-abi.sh --update." >&2
+  echo "meant and the SONAME's promise allows it, record it with" \
+    "scripts/ci/check-abi.sh --update." >&2
   exit 1
 elif ((status & 4)); then
-  echo "compatible ABI change (only additions, above): record it with scripts/check-abi.sh --update"
+  echo "compatible ABI change (only additions, above): record it with" \
+    "scripts/ci/check-abi.sh --update"
 else
   echo "the ABI is the baseline's"
 fi

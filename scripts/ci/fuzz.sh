@@ -2,9 +2,9 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer on)
 # and runs each for SECONDS (default 20), starting from the seed corpora: the golden archives
 # under tests/data/ for the data objects, fuzz/seeds/<target>/ for the others.
-# Usage: scripts/fuzz.sh [SECONDS] [TARGET ...]
+# Usage: scripts/ci/fuzz.sh [SECONDS] [TARGET ...]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 seconds=${1:-20}
 shift || true
 

@@ -2,7 +2,7 @@
 # Line and branch coverage of the library code (platform/, libs/, dataobjects/) over the test
 # suite, printed by gcovr. Fails when line coverage is below the threshold (default 95).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 threshold=${COVERAGE_THRESHOLD:-95}
 scripts/install-deps.sh gcovr
 cmake --preset coverage >/dev/null
