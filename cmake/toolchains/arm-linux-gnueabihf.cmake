@@ -7,6 +7,7 @@
 # keeps the folder it was configured with: for another folder, start a new build directory.
 #
 #   cmake -S . -B build/arm -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabihf.cmake
+#   cmake --preset arm   (the presets arm, arm-cost and package-arm of CMakePresets.json use it)
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 
