@@ -34,7 +34,7 @@ function(dataobjects_fix_runtime_package package tree)
     endif()
   endforeach()
   # Symbols new to the template get this version; -c0: differences are reported, not fatal
-  # (scripts/test-install.sh fails on them).
+  # (scripts/ci/test-install.sh fails on them).
   dataobjects_run(report "${DATAOBJECTS_DPKG_GENSYMBOLS}" -c0 ${libraries}
     "-p${CPACK_DATAOBJECTS_RUNTIME_PACKAGE}" "-P${tree}" "-a${architecture}"
     "-v${CPACK_PACKAGE_VERSION}" "-I${CPACK_DATAOBJECTS_SYMBOLS_FILE}"

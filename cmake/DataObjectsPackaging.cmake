@@ -50,7 +50,7 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # A shlibs file in every package that holds a shared library (the runtime one), so that
 # packages built against the library depend on a version at least as new as they saw. The
 # symbols file refines that per symbol: DataObjectsDebianPostBuild.cmake makes it from
-# packaging/libdataobjects-data1.symbols and the packaged library (scripts/update-symbols.sh
+# packaging/libdataobjects-data1.symbols and the packaged library (scripts/dev/update-symbols.sh
 # rewrites that file). ldconfig runs through the trigger, not through maintainer scripts (CMake
 # 3.19 or newer runs the post-build script).
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

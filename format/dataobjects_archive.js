@@ -1,4 +1,4 @@
-// Archives read with the JavaScript parser generated from dataobjects_archive.ksy, and their
+// Archives read with the JavaScript parser generated from the archive descriptions, and their
 // objects in the JSON form of `dataobjects dump --json`: members named as the class's fields, in
 // archive order, UUIDs as text, byte blobs as base64, integers exact (BigInt), doubles as numbers
 // or "inf", "-inf", "nan", texts as strings or {"base64": ...} when they are not UTF-8, a null
@@ -8,34 +8,46 @@ const fs = require('fs');
 const path = require('path');
 const KaitaiStream = require('kaitai-struct/KaitaiStream');
 
-const kParser = path.join(__dirname, '..', 'build', 'format', 'javascript', 'DataobjectsArchive.js');
+const kParsers = path.join(__dirname, 'build', 'javascript');
 
-/// The generated parser (by default the one format/compile.js writes into build/format).
-function loadParser(file = kParser) {
-  if (!fs.existsSync(file)) throw new Error(`no parser at ${file}: run node format/compile.js javascript`);
-  return require(path.resolve(file)).DataobjectsArchive;
+/// The generated parser's types, from the modules in `dir` (by default those that
+/// format/compile.js writes into format/build): `Objects`, a type per class that reads one
+/// object; `Values`, a type per kind of field; `Archive`, the top-level type with the class as a
+/// parameter; and `archive(name)`, the top-level type of a class's own description
+/// (`archive('AlarmData')` is AlarmDataArchive).
+function loadParser(dir = kParsers) {
+  const load = (name) => {
+    const file = path.resolve(dir, `${name}.js`);
+    if (!fs.existsSync(file)) throw new Error(`no parser at ${file}: run node format/compile.js javascript`);
+    return require(file)[name];
+  };
+  const [Objects, Values, Archive] = ['DataobjectsObjects', 'DataobjectsValues', 'DataobjectsArchive'].map(load);
+  return { Objects, Values, Archive, archive: (name) => load(`${name}Archive`) };
 }
 
-// A class given with or without "DO" (AlarmDataDO, AlarmData): the parser's type for it and its
-// value of the top-level type's parameter.
-function objectClass(className, Parser) {
+// A class given with or without "DO" (AlarmDataDO, AlarmData): its name in the parser, its type
+// that reads one object and its value of the parameterised top-level type's parameter.
+function objectClass(className, parser) {
   const name = className.replace(/DO$/, '');
-  const value = Parser.ObjectClass[name.replace(/(?<=.)([A-Z])/g, '_$1').toUpperCase()];
-  if (value === undefined) throw new Error(`no such class: ${className}`);
-  return { Type: Parser[name], value };
+  const value = parser.Archive.ObjectClass[name.replace(/(?<=.)([A-Z])/g, '_$1').toUpperCase()];
+  if (value === undefined || parser.Objects[name] === undefined) throw new Error(`no such class: ${className}`);
+  return { name, Type: parser.Objects[name], value };
 }
 
-/// The objects of an archive of `className`, read at once by the description's top-level type.
-/// Throws on bytes that are not such objects, among them an archive cut inside an object.
-function readObjects(bytes, className, Parser = loadParser()) {
-  return new Parser(new KaitaiStream(bytes), null, null, objectClass(className, Parser).value).objects;
+/// The objects of an archive of `className`, read at once by the class's own top-level type or,
+/// with `parameterised`, by the one that takes the class as its parameter. Throws on bytes that
+/// are not such objects, among them an archive cut inside an object.
+function readObjects(bytes, className, parser = loadParser(), { parameterised = false } = {}) {
+  const { name, value } = objectClass(className, parser);
+  const stream = new KaitaiStream(bytes);
+  return (parameterised ? new parser.Archive(stream, null, null, value) : new (parser.archive(name))(stream)).objects;
 }
 
 /// The objects of an archive of `className` one at a time, each with the offsets of its first
 /// byte and of the byte after it. A failure throws an Error naming the object's index and the
 /// offsets where it started and where reading stopped, as `dataobjects dump` reports them.
-function* eachObject(bytes, className, Parser = loadParser()) {
-  const { Type } = objectClass(className, Parser);
+function* eachObject(bytes, className, parser = loadParser()) {
+  const { Type } = objectClass(className, parser);
   const stream = new KaitaiStream(bytes);
   for (let index = 0; !stream.isEof(); ++index) {
     const start = stream.pos;
@@ -86,12 +98,12 @@ function uuidText(bytes) {
   return Buffer.from(bytes).toString('hex').replace(/^(.{8})(.{4})(.{4})(.{4})/, '$1-$2-$3-$4-');
 }
 
-function fieldValue(field, Parser) {
-  if (field instanceof Parser.Uuid) return uuidText(field.bytes);
-  if (field instanceof Parser.Flag) return field.value;
-  if (field instanceof Parser.Blob) return Buffer.from(field.bytes).toString('base64');
-  if (field instanceof Parser.Text) return textValue(field.bytes);
-  if (field instanceof Parser.Real) {
+function fieldValue(field, { Values }) {
+  if (field instanceof Values.Uuid) return uuidText(field.bytes);
+  if (field instanceof Values.Flag) return field.value;
+  if (field instanceof Values.Blob) return Buffer.from(field.bytes).toString('base64');
+  if (field instanceof Values.Text) return textValue(field.bytes);
+  if (field instanceof Values.Real) {
     const value = doubleValue(field);
     if (Number.isFinite(value)) return value;
     return Number.isNaN(value) ? 'nan' : value > 0 ? 'inf' : '-inf';
@@ -101,27 +113,28 @@ function fieldValue(field, Parser) {
 
 /// One parsed object in the JSON form. A null flag gives its field null (or the field's value
 /// while it is false) and no member of its own.
-function jsonForm(object, Parser = loadParser()) {
+function jsonForm(object, parser = loadParser()) {
   const form = {};
   const seq = Object.keys(object).filter((key) => !key.startsWith('_'));
   for (const key of seq) {
     const nullable = key.match(/^(.*)IsNull$/);
     const name = (nullable ? nullable[1] : key).replace(/^./, (c) => c.toUpperCase());
     if (nullable) {
-      form[name] = object[key].value ? null : fieldValue(object[nullable[1]], Parser);
+      form[name] = object[key].value ? null : fieldValue(object[nullable[1]], parser);
     } else if (!seq.includes(`${key}IsNull`)) {
-      form[name] = fieldValue(object[key], Parser);
+      form[name] = fieldValue(object[key], parser);
     }
   }
   return form;
 }
 
-/// The objects of an archive of `className` in the JSON form, read whole by the top-level type
-/// or, with `oneAtATime`, by eachObject.
-function jsonForms(bytes, className, { oneAtATime = false, Parser = loadParser() } = {}) {
-  const objects = oneAtATime ? Array.from(eachObject(bytes, className, Parser), (each) => each.object)
-    : readObjects(bytes, className, Parser);
-  return objects.map((object) => jsonForm(object, Parser));
+/// The objects of an archive of `className` in the JSON form, read by `read`: 'archive' (the
+/// class's own top-level type), 'parameterised' (the top-level type with the class as its
+/// parameter) or 'each' (eachObject).
+function jsonForms(bytes, className, { read = 'archive', parser = loadParser() } = {}) {
+  const objects = read === 'each' ? Array.from(eachObject(bytes, className, parser), (each) => each.object)
+    : readObjects(bytes, className, parser, { parameterised: read === 'parameterised' });
+  return objects.map((object) => jsonForm(object, parser));
 }
 
 /// The JSON text of a form, its integers written exactly and minus zero with its sign.

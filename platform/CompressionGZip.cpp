@@ -26,26 +26,21 @@ CompressionException failure(const ThrowSite& site, const char* message) {
       .createException<CompressionException>("%s", message);
 }
 
-// A zlib stream that ends itself: when released, or with its owner.
-struct InflateStream {
+// A zlib stream that ends itself with `End` (inflateEnd or deflateEnd): when released, or with
+// its owner.
+template <int (*End)(z_streamp)>
+struct OwnedStream {
   z_stream z{};
   bool open = false;
   void release() {
-    if (open) inflateEnd(&z);
+    if (open) End(&z);
     open = false;
   }
-  ~InflateStream() { release(); }
+  ~OwnedStream() { release(); }
 };
 
-struct DeflateStream {
-  z_stream z{};
-  bool open = false;
-  void release() {
-    if (open) deflateEnd(&z);
-    open = false;
-  }
-  ~DeflateStream() { release(); }
-};
+using InflateStream = OwnedStream<inflateEnd>;
+using DeflateStream = OwnedStream<deflateEnd>;
 
 // The streams each thread keeps and resets for every call: for the short details texts of the
 // data objects, setting a zlib stream up costs as much as the work itself. The deflate stream

@@ -47,7 +47,7 @@ CompressionMemo::Input::Input(const void* data, std::size_t size)
 
 MemoBytes CompressionMemo::compressed(const Input& text, int level, int windowBits) const {
   for (const Entry& entry : entries_) {
-    if (entry.added != 0 && entry.textHash == text.hash() && entry.textSize == text.size() &&
+    if (entry.holdsPair() && entry.textHash == text.hash() && entry.textSize == text.size() &&
         entry.level == level && entry.windowBits == windowBits &&
         sameBytes(block_.get() + entry.offset + entry.compressedSize, text)) {
       return {block_.get() + entry.offset, entry.compressedSize};
@@ -67,7 +67,7 @@ const CompressionMemo::Entry* CompressionMemo::withForm(const Input& compressed,
                                                         std::size_t textSize,
                                                         int windowBits) const {
   for (const Entry& entry : entries_) {
-    if (entry.added != 0 && entry.compressedHash == compressed.hash() &&
+    if (entry.holdsPair() && entry.compressedHash == compressed.hash() &&
         entry.compressedSize == compressed.size() && entry.textSize == textSize &&
         entry.windowBits == windowBits && sameBytes(block_.get() + entry.offset, compressed)) {
       return &entry;
@@ -108,7 +108,7 @@ void CompressionMemo::rememberDecompression(const Input& compressed, int windowB
   entry->textSize = text.size;
   entry->compressedHash = compressed.hash();
   entry->windowBits = windowBits;
-  entry->level = kDecompressedOnly;
+  entry->level = Entry::kDecompressedOnly;
 }
 
 // An entry for a pair of `size` bytes at the block's next free place, the pairs it overlaps and,
@@ -121,11 +121,11 @@ CompressionMemo::Entry* CompressionMemo::place(std::size_t size) {
   Entry* free = nullptr;
   Entry* oldest = nullptr;
   for (Entry& entry : entries_) {
-    if (entry.added != 0 && entry.offset < end &&
+    if (entry.holdsPair() && entry.offset < end &&
         begin < entry.offset + entry.compressedSize + entry.textSize) {
-      entry.added = 0;
+      entry.forget();
     }
-    if (entry.added == 0) {
+    if (!entry.holdsPair()) {
       if (free == nullptr) free = &entry;
     } else if (oldest == nullptr || entry.added < oldest->added) {
       oldest = &entry;
@@ -140,7 +140,7 @@ CompressionMemo::Entry* CompressionMemo::place(std::size_t size) {
 
 void CompressionMemo::clear() noexcept {
   for (Entry& entry : entries_)
-    entry.added = 0;
+    entry.forget();
   block_.reset();
   next_ = 0;
 }

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_BUILD_TESTS=OFF >/dev/null
-cmake --build build/release --parallel "$(nproc)" --target dataobjects
+cmake --preset release >/dev/null
+cmake --build --preset release --parallel "$(nproc)"
 ./build/release/tools/dataobjects demo

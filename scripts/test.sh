@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh libsqlite3-dev clang pybind11-dev python3-dev python3-pytest \
   python3-msgpack python3-matplotlib \
   python3-numpy python3-pandas python3-dask python3-distributed python3-fsspec python3-hypothesis
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDATAOBJECTS_WERROR=ON >/dev/null
-cmake --build build/test --parallel "$(nproc)"
-ctest --test-dir build/test --output-on-failure --parallel "$(nproc)"
+cmake --preset test >/dev/null
+cmake --build --preset test --parallel "$(nproc)"
+ctest --preset test --parallel "$(nproc)"

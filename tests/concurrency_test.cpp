@@ -1,8 +1,8 @@
 // Many threads at once, each with objects of its own: details compressed and decompressed (each
 // thread has its own compressor streams and memo, which hold the same texts at once), fetched
 // through a loader that every thread shares, parsed into options, written and read back, and the
-// streams given back. Run under ThreadSanitizer by scripts/test-tsan.sh; in the ordinary suite it
-// checks the results.
+// streams given back. Run under ThreadSanitizer by scripts/ci/test-tsan.sh; in the ordinary suite
+// it checks the results.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,4 +1,4 @@
-// Runs one named operation COUNT times, for scripts/arm-cost.sh, which counts every instruction
+// Runs one named operation COUNT times, for scripts/ci/arm-cost.sh, which counts every instruction
 // the run executes under qemu-arm. A run with COUNT N and one with COUNT 0 do the same setup and
 // the same warm-up, so the difference of their counts, divided by N, is what one operation costs.
 //

@@ -10,7 +10,7 @@ once per round, the rounds interleave the operations, and the table gives the me
     GLIBC_TUNABLES=glibc.malloc.mmap_threshold=268435456:glibc.malloc.trim_threshold=268435456 \
     PYTHONPATH=build/test/python /usr/bin/python3 bench/python/bench.py [--count N] [--rounds R]
 
-(the tunables keep freed memory in the process, as scripts/bench.sh does for the C++ benchmarks).
+(the tunables keep freed memory in the process, as scripts/dev/bench.sh does for the C++ benchmarks).
 """
 
 import argparse

@@ -2,11 +2,12 @@
 # (crossbuild-essential-armhf) and runs target programs under qemu-arm (qemu-user).
 #
 # The ARM builds of zlib, libuuid and GoogleTest come from a private sysroot folder that
-# scripts/test-arm.sh prepares. Its location is DATAOBJECTS_ARM_SYSROOT (cache variable or
+# scripts/ci/test-arm.sh prepares. Its location is DATAOBJECTS_ARM_SYSROOT (cache variable or
 # environment variable); by default it is build/arm-sysroot in this checkout. A build directory
 # keeps the folder it was configured with: for another folder, start a new build directory.
 #
 #   cmake -S . -B build/arm -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabihf.cmake
+#   cmake --preset arm   (the presets arm, arm-cost and package-arm of CMakePresets.json use it)
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 
@@ -46,7 +47,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-Wl,-rpath-link,${DATAOBJECTS_ARM_LIB1} -Wl,-rpath-link,${DATAOBJECTS_ARM_LIB2}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${CMAKE_EXE_LINKER_FLAGS_INIT}")
 
-# CTest and gtest_discover_tests() run ARM programs through this (scripts/test-arm.sh runs the
+# CTest and gtest_discover_tests() run ARM programs through this (scripts/ci/test-arm.sh runs the
 # demo the same way). -L lets qemu find the ARM C and C++ runtime, LD_LIBRARY_PATH zlib and
 # libuuid.
 set(CMAKE_CROSSCOMPILING_EMULATOR

@@ -1,6 +1,6 @@
 #!/usr/bin/env node
 // Prints the objects of an archive file, one JSON line each, with the parser generated from the
-// archive description (`node format/compile.js javascript` writes it into build/format). An
+// archive descriptions (`node format/compile.js javascript` writes it into format/build). An
 // archive that cannot be read prints the objects before the failure, then where it failed.
 //
 //   node examples/js/print_archive.js CLASS FILE      e.g. AlarmDataDO alarms.bin

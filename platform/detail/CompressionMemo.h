@@ -63,17 +63,26 @@ class CompressionMemo {
   void clear() noexcept;
 
  private:
-  static constexpr int kDecompressedOnly = INT_MIN;  // no level known to give the form
-
+  // Each entry is in one of three states:
+  //  - free: `added` is kFree, and its other members are left from an earlier pair;
+  //  - holding a pair that compressing at `level` gave: both lookups find it;
+  //  - holding a pair that only decompressing gave: `level` is kDecompressedOnly, which no
+  //    compressor has, so compressed() passes over it and text() alone finds it.
   struct Entry {
-    std::uint64_t added = 0;  // order of remembering; 0 for an empty entry
-    std::size_t offset = 0;   // in the block: the compressed form, then the text
+    static constexpr std::uint64_t kFree = 0;
+    static constexpr int kDecompressedOnly = INT_MIN;
+
+    std::uint64_t added = kFree;  // order of remembering, from 1
+    std::size_t offset = 0;       // in the block: the compressed form, then the text
     std::size_t compressedSize = 0;
     std::size_t textSize = 0;
     std::uint32_t compressedHash = 0;
     std::uint32_t textHash = 0;  // with a level only
     int windowBits = 0;
     int level = kDecompressedOnly;
+
+    bool holdsPair() const { return added != kFree; }
+    void forget() { added = kFree; }
   };
 
   const Entry* withForm(const Input& compressed, std::size_t textSize, int windowBits) const;

@@ -1,4 +1,5 @@
 /// @file
+/// Compatibility constants: the files and lines exceptions show; never change them when code moves.
 /// Every place the library throws from, with the source file name and line that its exception
 /// carries. Applications see these in getFile() and getLine() and may rely on them, so they are
 /// written here once and every throw site reads its own entry. Not installed.

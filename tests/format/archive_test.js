@@ -1,6 +1,7 @@
-// The JavaScript parser generated from format/dataobjects_archive.ksy against the library's own
-// reading (`dataobjects dump --json`): golden archives whole, cut at every byte and with bits
-// changed, and random objects of every class written by the library.
+// The JavaScript parser generated from the archive descriptions in format/ against the library's
+// own reading (`dataobjects dump --json`): golden archives whole, cut at every byte and with bits
+// changed, and random objects of every class written by the library. With FORMAT_RANDOM_ARCHIVES
+// set to a folder, the random archives are left there as CLASS.bin for the Python parser's test.
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
@@ -14,18 +15,23 @@ const kGolden = fs.readdirSync(path.join(__dirname, '../data')).filter((f) => f.
 const tool = (args, input) => require('child_process').spawnSync(kTool, args, { input, maxBuffer: 1 << 30 });
 const library = (className, bytes, run = tool(['dump', '--type', className, '--json', '-'], bytes)) =>
   (run.status === 0 ? archive.parseJsonLines(run.stdout.toString()) : 'fails');
-// The objects as the parser reads them whole, or one at a time, or 'fails'.
-const parser = (className, bytes, oneAtATime) => {
-  try { return archive.jsonForms(bytes, className, { oneAtATime }); } catch { return 'fails'; }
+// The objects as the parser reads them (by the class's own top-level type, the parameterised one
+// or one at a time: archive.jsonForms), or 'fails'.
+const kReads = ['archive', 'parameterised', 'each'];
+const parser = (className, bytes, read) => {
+  try { return archive.jsonForms(bytes, className, { read }); } catch { return 'fails'; }
 };
 
 test('golden archives read as the library reads them, fail when cut, and read alike or fail when changed', () => {
   for (const { file, className, bytes } of kGolden) {
-    assert.deepStrictEqual(parser(className, bytes, true), library(className, bytes), file);
+    const expected = library(className, bytes);
+    for (const read of kReads) assert.deepStrictEqual(parser(className, bytes, read), expected, `${file} ${read}`);
     for (let at = 0; at < bytes.length; ++at) {
-      assert.deepStrictEqual(parser(className, bytes.subarray(0, at), true), at ? 'fails' : [], `${file} cut at ${at}`);
+      for (const read of kReads) {
+        assert.deepStrictEqual(parser(className, bytes.subarray(0, at), read), at ? 'fails' : [], `${file} cut at ${at} ${read}`);
+      }
       for (const flip of [0x01, 0x20, 0x80]) {  // a changed archive the parser reads, the library reads alike
-        const changed = Buffer.from(bytes).fill(bytes[at] ^ flip, at, at + 1), read = parser(className, changed, true);
+        const changed = Buffer.from(bytes).fill(bytes[at] ^ flip, at, at + 1), read = parser(className, changed, 'each');
         if (read !== 'fails') assert.deepStrictEqual(read, library(className, changed), `${file}: ${at} ^ ${flip}`);
       }
     }
@@ -63,6 +69,8 @@ test('random objects of every class written by the library read as the library r
       .filter(([name]) => !name.endsWith('IsNull')).map(([name, kind]) =>
         [name, kinds.has(`${name}IsNull`) && next() < 0.3 ? null : randomValue(kind, next)]))));
     const bytes = tool(['encode', '--type', className, '-', '-o', '-'], lines.join('\n')).stdout;
+    const keep = process.env.FORMAT_RANDOM_ARCHIVES;
+    if (keep) fs.writeFileSync(path.join(keep, `${className}.bin`), bytes);
     const forms = parser(className, bytes);
     assert.deepStrictEqual([forms.length, forms], [2000, library(className, bytes)], className);
   }

@@ -1,13 +1,14 @@
-// Written by scripts/gen-double-powers.py; do not edit. The powers of five that
+// Written by scripts/checks/gen-double-powers.py; do not edit. The powers of five that
 // DoubleText.cpp scales by: entry k - kMinPower holds 5^k truncated to its top 160 bits
 // (2^159 <= P < 2^160), in 32-bit limbs, least significant first.
 #include <cstdint>
 
+#include "libs/utilities/archive/detail/DoublePowers.h"
+
 namespace dataobjects_data {
 namespace detail {
 
-extern const std::uint32_t kPowersOfFive[683][5];
-const std::uint32_t kPowersOfFive[683][5] = {
+const std::uint32_t kPowersOfFive[kMaxPower - kMinPower + 1][5] = {
     {0xDFBC7E99, 0x06A13B3F, 0x113FAA29, 0x923BD65A, 0xEEF453D6},  // -342
     {0xEBD5CF20, 0xA424C507, 0x4AC7CA59, 0x1B6565F8, 0x9558B466},  // -341
     {0xE6CB42E8, 0x0D2DF649, 0x5D79BCF0, 0xA23EBF76, 0xBAAEE17F},  // -340

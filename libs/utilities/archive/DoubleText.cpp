@@ -10,18 +10,11 @@
 #include <cstring>
 #include <system_error>
 
+#include "libs/utilities/archive/detail/DoublePowers.h"
 #include "libs/utilities/archive/detail/DoubleText.h"
 
 namespace dataobjects_data {
 namespace detail {
-
-// Entry k - kMinPower holds 5^k truncated to its top 160 bits P (2^159 <= P < 2^160), 32-bit
-// limbs least significant first, so that 5^k lies in [P, P + 1) * 2^(floor(k log2 5) - 159).
-// Defined in DoublePowers.cpp, which scripts/gen-double-powers.py writes.
-constexpr int kMinPower = -342;
-constexpr int kMaxPower = 340;
-extern const std::uint32_t kPowersOfFive[kMaxPower - kMinPower + 1][5];
-
 namespace {
 
 // 5^k has at most 160 bits up to k = 68: those entries are exact. Up to k = 41 their low 64

@@ -4,15 +4,15 @@
 # baseline bench/arm_cost/baseline.txt. Instruction counts do not depend on the machine's load,
 # so a rise is a change of the code (or of the toolchain), never noise.
 #
-#   scripts/arm-cost.sh            measure, print the tables, compare with the baseline
-#   scripts/arm-cost.sh --update   measure and rewrite the baseline with what was measured
+#   scripts/ci/arm-cost.sh            measure, print the tables, compare with the baseline
+#   scripts/ci/arm-cost.sh --update   measure and rewrite the baseline with what was measured
 #
 # Exits with 1 when an operation costs more than 2 % over its baseline, has no baseline, or counts
 # differently in two identical runs. The targets set for the codec and for the details are printed
 # with their ratios; a target not met does not fail the run. Prepares the ARM folder with
-# scripts/test-arm.sh --prepare (about a minute the first time), then builds in build/arm-cost.
+# scripts/ci/test-arm.sh --prepare (about a minute the first time), then builds in build/arm-cost.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 readonly triplet=arm-linux-gnueabihf
 readonly build_dir=$PWD/build/arm-cost
@@ -32,7 +32,7 @@ case "${1:-}" in
   --update) update=true ;;
   "") ;;
   *)
-    echo "usage: scripts/arm-cost.sh [--update]" >&2
+    echo "usage: scripts/ci/arm-cost.sh [--update]" >&2
     exit 2
     ;;
 esac
@@ -40,14 +40,10 @@ esac
 step() { printf '== %s\n' "$*" >&2; }
 
 build() {
-  DATAOBJECTS_ARM_SYSROOT=$sysroot scripts/test-arm.sh --prepare >&2
+  DATAOBJECTS_ARM_SYSROOT=$sysroot scripts/ci/test-arm.sh --prepare >&2
   step "Building the cost runner for armhf (-O3) in $build_dir"
-  cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/$triplet.cmake" \
-    -DDATAOBJECTS_ARM_SYSROOT="$sysroot" -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_WERROR=ON \
-    -DDATAOBJECTS_BUILD_COST_RUNNER=ON -DDATAOBJECTS_BUILD_TESTS=OFF \
-    -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF -DDATAOBJECTS_INSTALL=OFF \
-    -DCMAKE_SKIP_BUILD_RPATH=ON >/dev/null
-  cmake --build "$build_dir" --parallel "$(nproc)" --target arm_cost >&2
+  cmake --preset arm-cost -DDATAOBJECTS_ARM_SYSROOT="$sysroot" >/dev/null
+  cmake --build --preset arm-cost --parallel "$(nproc)" >&2
   local source=bench/arm_cost/insn_count_plugin.c
   if [ ! -e "$plugin" ] || [ "$source" -nt "$plugin" ]; then
     step "Building the counting plugin for the host"
@@ -128,7 +124,7 @@ compare() {
       op = $1; now = $2
       if (!(op in base)) {
         printf "| %s | %s | none | |\n", op, commas(now)
-        failures = failures sprintf("FAIL %s: no baseline (scripts/arm-cost.sh --update records one)\n", op)
+        failures = failures sprintf("FAIL %s: no baseline (scripts/ci/arm-cost.sh --update records one)\n", op)
         next
       }
       change = base[op] > 0 ? 100 * (now - base[op]) / base[op] : 0
@@ -207,8 +203,8 @@ main() {
     compare "$old" "$results" | grep -v '^FAIL' || true
     {
       echo "# Guest instructions per operation on 32-bit ARM, counted under qemu-arm by"
-      echo "# scripts/arm-cost.sh, which fails when one costs more than $tolerance % over its line here."
-      echo "# Rewritten on purpose with scripts/arm-cost.sh --update. Measured with:"
+      echo "# scripts/ci/arm-cost.sh, which fails when one costs more than $tolerance % over its line here."
+      echo "# Rewritten on purpose with scripts/ci/arm-cost.sh --update. Measured with:"
       echo "# $(toolchain)"
       sort "$results"
     } >"$baseline"
@@ -227,7 +223,7 @@ main() {
   echo "Measured in $((SECONDS - started)) s."
   if [ $status -ne 0 ]; then
     echo "An operation costs more than its baseline allows (FAIL above). If that is intended," \
-      "record it with scripts/arm-cost.sh --update and commit bench/arm_cost/baseline.txt."
+      "record it with scripts/ci/arm-cost.sh --update and commit bench/arm_cost/baseline.txt."
   fi
   return $status
 }

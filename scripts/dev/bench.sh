@@ -3,9 +3,9 @@
 # build/bench/results.json (or $1) and the throughput plot beside it (throughput.png), then
 # measures the peak memory of reading a MeasurementDataDO with a 64 MiB blob.
 # Extra arguments go to Google Benchmark, e.g. --benchmark_filter=Blob.
-# Usage: scripts/bench.sh [RESULTS.json] [--benchmark_... ...]
+# Usage: scripts/dev/bench.sh [RESULTS.json] [--benchmark_... ...]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 results=build/bench/results.json
 if [ $# -gt 0 ] && [[ $1 != --* ]]; then
   results=$1
@@ -13,11 +13,8 @@ if [ $# -gt 0 ] && [[ $1 != --* ]]; then
 fi
 scripts/install-deps.sh libbenchmark-dev libcereal-dev libmsgpack-cxx-dev libdeflate-dev \
   python3-matplotlib
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDATAOBJECTS_BUILD_BENCHMARKS=ON \
-  -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF \
-  -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build build/bench --parallel "$(nproc)" --target dataobjects_bench dataobjects_memory_peak \
-  dataobjects_details_memory
+cmake --preset bench >/dev/null
+cmake --build --preset bench --parallel "$(nproc)"
 mkdir -p "$(dirname "$results")"
 # Keep freed memory in the process: otherwise every large buffer is a fresh mapping whose page
 # faults (slow on virtual machines) swamp what is measured, for every contender alike.

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test binary under valgrind memcheck: any error or leak fails the run.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 scripts/install-deps.sh valgrind
-cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build build/valgrind --parallel "$(nproc)"
+cmake --preset valgrind >/dev/null
+cmake --build --preset valgrind --parallel "$(nproc)"
 status=0
 for test in build/valgrind/tests/*_test; do
   echo "== valgrind $test"

@@ -3,9 +3,9 @@
 # and every test under qemu-arm. Run as root on Debian 12 x86-64 the first time: it installs the
 # cross toolchain and qemu when they are missing and prepares, once, a private folder with the
 # ARM builds of zlib, libuuid and GoogleTest (build/arm-sysroot, or DATAOBJECTS_ARM_SYSROOT).
-# With --prepare it stops once that folder is ready (scripts/arm-cost.sh uses it so).
+# With --prepare it stops once that folder is ready (scripts/ci/arm-cost.sh uses it so).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 readonly triplet=arm-linux-gnueabihf
 readonly toolchain=$PWD/cmake/toolchains/$triplet.cmake
@@ -84,10 +84,8 @@ install_googletest() {
 
 build_project() {
   step "Building for armhf in $build_dir"
-  cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DDATAOBJECTS_ARM_SYSROOT="$sysroot" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DDATAOBJECTS_WERROR=ON -DDATAOBJECTS_TEST_PORTABLE_STREAMS=OFF >/dev/null
-  cmake --build "$build_dir" --parallel "$jobs"
+  cmake --preset arm -DDATAOBJECTS_ARM_SYSROOT="$sysroot" >/dev/null
+  cmake --build --preset arm --parallel "$jobs"
 }
 
 # Fails unless FILE is a 32-bit ARM ELF built for the hard-float ABI.
@@ -121,7 +119,7 @@ main() {
   step "Running the demo under qemu-arm"
   run_on_arm "$build_dir/tools/dataobjects" demo
   step "Running the tests under qemu-arm"
-  ctest --test-dir "$build_dir" --output-on-failure --parallel "$jobs"
+  ctest --preset arm --parallel "$jobs"
 }
 
 main "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes libs/utilities/archive/DoublePowers.cpp: the powers of five that the double formatter
-and parser of libs/utilities/archive/DoubleText.cpp scale by.
+and parser of libs/utilities/archive/DoubleText.cpp scale by, for the bounds kMinPower and
+kMaxPower that libs/utilities/archive/detail/DoublePowers.h declares the table with.
 
 Entry k (kMinPower <= k <= kMaxPower) is the 160-bit integer P with 2^159 <= P < 2^160 and
 P <= 5^k * 2^-b < P + 1, where b = floor(k * log2(5)) - 159: 5^k truncated to its top 160 bits
@@ -8,17 +9,30 @@ P <= 5^k * 2^-b < P + 1, where b = floor(k * log2(5)) - 159: 5^k truncated to it
 0 <= k <= 41). Limbs of 32 bits, least significant first. The script also proves, for every
 exponent the C++ code meets, the two integer formulas it uses instead of logarithms.
 
-  scripts/gen-double-powers.py           rewrite the file
-  scripts/gen-double-powers.py --check   fail when the file differs from what would be written
+  scripts/checks/gen-double-powers.py           rewrite the file
+  scripts/checks/gen-double-powers.py --check   fail when the file differs from what it writes
 """
 import pathlib
+import re
 import sys
 
-MIN_POWER = -342  # reading: 19 digits times 10^-342 is below the smallest subnormal
-MAX_POWER = 340  # writing: 10^(16 - floor(log10(2^-1074)))
+ARCHIVE = pathlib.Path(__file__).resolve().parents[2] / "libs/utilities/archive"
+OUTPUT = ARCHIVE / "DoublePowers.cpp"
+HEADER = ARCHIVE / "detail/DoublePowers.h"
+
+
+def bound(name):
+    """The value of `constexpr int name` in the header that declares the table."""
+    found = re.findall(rf"^constexpr int {name} = (-?\d+);$", HEADER.read_text(), re.MULTILINE)
+    if len(found) != 1:
+        sys.exit(f"{HEADER} does not define {name} once")
+    return int(found[0])
+
+
+MIN_POWER = bound("kMinPower")
+MAX_POWER = bound("kMaxPower")
 EXACT_MAX = 68
 EXACT_HIGH_MAX = 41  # the parser multiplies by the top 96 bits only: exact while the rest is 0
-OUTPUT = pathlib.Path(__file__).resolve().parent.parent / "libs/utilities/archive/DoublePowers.cpp"
 
 
 def floor_log2_pow5(k):
@@ -59,16 +73,17 @@ def check_formulas():
 
 def render():
     lines = [
-        "// Written by scripts/gen-double-powers.py; do not edit. The powers of five that",
+        "// Written by scripts/checks/gen-double-powers.py; do not edit. The powers of five that",
         "// DoubleText.cpp scales by: entry k - kMinPower holds 5^k truncated to its top 160 bits",
         "// (2^159 <= P < 2^160), in 32-bit limbs, least significant first.",
         "#include <cstdint>",
         "",
+        '#include "libs/utilities/archive/detail/DoublePowers.h"',
+        "",
         "namespace dataobjects_data {",
         "namespace detail {",
         "",
-        f"extern const std::uint32_t kPowersOfFive[{MAX_POWER - MIN_POWER + 1}][5];",
-        f"const std::uint32_t kPowersOfFive[{MAX_POWER - MIN_POWER + 1}][5] = {{",
+        "const std::uint32_t kPowersOfFive[kMaxPower - kMinPower + 1][5] = {",
     ]
     for k in range(MIN_POWER, MAX_POWER + 1):
         p = power(k)
@@ -83,10 +98,10 @@ def main():
     text = render()
     if sys.argv[1:] == ["--check"]:
         if OUTPUT.read_text() != text:
-            sys.exit(f"{OUTPUT} is not what scripts/gen-double-powers.py writes")
+            sys.exit(f"{OUTPUT} is not what scripts/checks/gen-double-powers.py writes")
         return
     if sys.argv[1:]:
-        sys.exit("usage: scripts/gen-double-powers.py [--check]")
+        sys.exit("usage: scripts/checks/gen-double-powers.py [--check]")
     OUTPUT.write_text(text)
 
 

@@ -6,10 +6,10 @@
 # library exports any symbol of its own namespace dataobjects_data beyond the one function its
 # installed headers declare there (setBoundedReading): the rest of that machinery is internal.
 #
-# Usage: scripts/check-abi.sh            compare with the baseline
-#        scripts/check-abi.sh --update   record the current ABI as the new baseline, on purpose
+# Usage: scripts/ci/check-abi.sh            compare with the baseline
+#        scripts/ci/check-abi.sh --update   record the current ABI as the new baseline, on purpose
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 readonly baseline=abi/libdataobjects_data.so.1.abi
 readonly build=build/abi
@@ -17,10 +17,8 @@ update=false
 [ "${1:-}" = --update ] && update=true
 
 scripts/install-deps.sh abigail-tools
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g \
-  -DDATAOBJECTS_BUILD_TESTS=OFF -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_BUILD_EXAMPLES=OFF \
-  -DDATAOBJECTS_WERROR=ON -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target dataobjects_data
+cmake --preset abi >/dev/null
+cmake --build --preset abi --parallel "$(nproc)"
 rm -rf "$build/stage"
 cmake --install "$build" --component dev --prefix "$build/stage" >/dev/null
 headers=$build/stage/include/dataobjects_data
@@ -59,10 +57,12 @@ if ((status & 3)); then
   exit 1
 elif ((status & 8)) || { ((status & 4)) && [ "$(changed_or_removed)" -gt 0 ]; }; then
   echo "error: an incompatible ABI change (above). Keep the old interface, or, if the change is" >&2
-  echo "meant and the SONAME's promise allows it, record it with scripts/check-abi.sh --update." >&2
+  echo "meant and the SONAME's promise allows it, record it with" \
+    "scripts/ci/check-abi.sh --update." >&2
   exit 1
 elif ((status & 4)); then
-  echo "compatible ABI change (only additions, above): record it with scripts/check-abi.sh --update"
+  echo "compatible ABI change (only additions, above): record it with" \
+    "scripts/ci/check-abi.sh --update"
 else
   echo "the ABI is the baseline's"
 fi

@@ -6,18 +6,18 @@
 # against packaging/libdataobjects-data1.symbols), the packages installed into a scratch root
 # with dpkg (the ldconfig trigger, the tool, its manual page, gdb finding the -dbgsym files, the
 # Python module imported from them, the consumer built against them), the armhf packages of a cross build (the sysroot of
-# scripts/test-arm.sh must exist), and the SQLite store example's test built against the
+# scripts/ci/test-arm.sh must exist), and the SQLite store example's test built against the
 # installed library. Exits non-zero on the first failure.
 # The build folders go under DATAOBJECTS_INSTALL_BUILD_DIR (default build/install).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 root=$(realpath -m "${DATAOBJECTS_INSTALL_BUILD_DIR:-build/install}")
 readonly root release=$root/release stage=$root/stage scratch=$root/scratch arm=$root/arm
 readonly symbols_file=packaging/libdataobjects-data1.symbols
 jobs=$(nproc)
 readonly jobs
-source scripts/package-build.sh
+source scripts/ci/package-build.sh
 
 step() { printf '== %s\n' "$*"; }
 fail() {
@@ -205,8 +205,8 @@ check_symbols() {
     -I"$symbols_file" -O/dev/null ||
     fail "the symbols the library exports differ from $symbols_file (diff above: + exported," \
       "not listed; - listed, not exported). If the API changed on purpose, run" \
-      "scripts/update-symbols.sh and commit the file. A symbol that goes away breaks applications" \
-      "linked against libdataobjects_data.so.1 and needs a new SONAME."
+      "scripts/dev/update-symbols.sh and commit the file. A symbol that goes away breaks" \
+      "applications linked against libdataobjects_data.so.1 and needs a new SONAME."
   echo "the library exports what $symbols_file lists"
 }
 

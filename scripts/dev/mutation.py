@@ -19,11 +19,11 @@ working tree, so an interrupted run cannot leave a fault behind; BUILD_DIR/build
 build of the copy, configured once and then built incrementally.
 
 Usage:
-  scripts/mutation.py --list                  # the sample for the default seed, nothing built
-  scripts/mutation.py                         # 80 mutants, seed 1
-  scripts/mutation.py --seed 7 --count 100 --json out.json
-  scripts/mutation.py --only 3,17             # just mutants 3 and 17 of the sample
-  scripts/mutation.py --compare before.json --json after.json
+  scripts/dev/mutation.py --list                  # the sample for the default seed, nothing built
+  scripts/dev/mutation.py                         # 80 mutants, seed 1
+  scripts/dev/mutation.py --seed 7 --count 100 --json out.json
+  scripts/dev/mutation.py --only 3,17             # just mutants 3 and 17 of the sample
+  scripts/dev/mutation.py --compare before.json --json after.json
 """
 
 import argparse
@@ -42,7 +42,7 @@ import subprocess
 import sys
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 LIBRARY_SOURCES = [
     "platform/*.h",
@@ -601,10 +601,8 @@ class Runner:
         sync_copy(self.src)
         if os.path.isfile(os.path.join(self.build, "CMakeCache.txt")):
             return
-        command = ["cmake", "-S", self.src, "-B", self.build, "-DCMAKE_BUILD_TYPE=Debug",
-                   "-DCMAKE_CXX_FLAGS_DEBUG=-O1", "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON",
-                   "-DDATAOBJECTS_INSTALL=OFF", "-DDATAOBJECTS_WERROR=OFF",
-                   "-DDATAOBJECTS_BUILD_PYTHON=OFF"]
+        # The preset "mutation" of the copy's CMakePresets.json, in the folder of this run.
+        command = ["cmake", "--preset", "mutation", "-S", self.src, "-B", self.build]
         if shutil.which("ninja"):
             command += ["-G", "Ninja"]
         code, output, _ = run(command, ROOT, 600)

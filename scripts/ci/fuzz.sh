@@ -2,17 +2,15 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer on)
 # and runs each for SECONDS (default 20), starting from the seed corpora: the golden archives
 # under tests/data/ for the data objects, fuzz/seeds/<target>/ for the others.
-# Usage: scripts/fuzz.sh [SECONDS] [TARGET ...]
+# Usage: scripts/ci/fuzz.sh [SECONDS] [TARGET ...]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 seconds=${1:-20}
 shift || true
 
 scripts/install-deps.sh clang libclang-rt-14-dev
-cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDATAOBJECTS_BUILD_FUZZERS=ON -DDATAOBJECTS_BUILD_TESTS=OFF \
-  -DDATAOBJECTS_BUILD_TOOLS=OFF -DDATAOBJECTS_WERROR=ON >/dev/null
-cmake --build build/fuzz --parallel "$(nproc)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --parallel "$(nproc)"
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

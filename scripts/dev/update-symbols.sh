@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Rewrites packaging/libdataobjects-data1.symbols, the template of the runtime package's symbols
 # file, from the library as the packages build it for x86-64 and for armhf (the sysroot of
-# scripts/test-arm.sh must exist). Run it when the exported API changes on purpose, then review
+# scripts/ci/test-arm.sh must exist). Run it when the exported API changes on purpose, then review
 # and commit the file.
 #
 # Each symbol is one demangled (c++) entry with the version that introduced it: the version it
@@ -10,10 +10,10 @@
 # on armhf; va_list is another type), so a name found on one of them only is tagged arch=amd64
 # or arch=armhf. Instantiations of standard-library templates are exported only where the
 # compiler did not inline them, so they are optional: losing one breaks no application.
-# The build folders are those of scripts/test-install.sh (DATAOBJECTS_INSTALL_BUILD_DIR).
+# The build folders are those of scripts/ci/test-install.sh (DATAOBJECTS_INSTALL_BUILD_DIR).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/package-build.sh
+cd "$(dirname "$0")/../.."
+source scripts/ci/package-build.sh
 
 readonly package=libdataobjects-data1 template=$PWD/packaging/libdataobjects-data1.symbols
 root=$(realpath -m "${DATAOBJECTS_INSTALL_BUILD_DIR:-build/install}")

@@ -2,14 +2,13 @@
 # Line and branch coverage of the library code (platform/, libs/, dataobjects/) over the test
 # suite, printed by gcovr. Fails when line coverage is below the threshold (default 95).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 threshold=${COVERAGE_THRESHOLD:-95}
 scripts/install-deps.sh gcovr
-cmake -S . -B build/coverage -DCMAKE_BUILD_TYPE=Debug -DDATAOBJECTS_COVERAGE=ON \
-  -DDATAOBJECTS_TEST_PORTABLE_STREAMS=OFF -DDATAOBJECTS_BUILD_PYTHON=OFF >/dev/null
-cmake --build build/coverage --parallel "$(nproc)"
+cmake --preset coverage >/dev/null
+cmake --build --preset coverage --parallel "$(nproc)"
 find build/coverage -name '*.gcda' -delete
-ctest --test-dir build/coverage --parallel "$(nproc)" >/dev/null
+ctest --preset coverage --parallel "$(nproc)" >/dev/null
 filters=(--filter 'platform/' --filter 'libs/' --filter 'dataobjects/')
 common=(--root . --object-directory build/coverage "${filters[@]}" --exclude-throw-branches
   --exclude-unreachable-branches)

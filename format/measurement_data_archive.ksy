@@ -1,0 +1,18 @@
+meta:
+  id: measurement_data_archive
+  title: Archive of MeasurementDataDO objects of libdataobjects_data
+  license: MIT
+  ks-version: '0.10'
+  endian: le
+  imports:
+    - dataobjects_objects
+doc: |
+  An archive of MeasurementDataDO objects (raw measurements) as libdataobjects_data writes them
+  with `operator<<` on an `Archive`: one object after the other, with nothing around or between
+  them. The top-level type for the Web IDE and ksv; the class's fields are in
+  dataobjects_objects.ksy.
+seq:
+  - id: objects
+    type: dataobjects_objects::measurement_data
+    repeat: eos
+    doc: The objects, to the end of the input.
