@@ -212,14 +212,6 @@ void fetchDetails(const Instance<O>& self) {
   });
 }
 
-template <class O>
-bool hasDetails() {
-  bool details = false;
-  forEachField(ObjectFields<O>::fields(),
-               [&](const auto& field) { details = details || field.role == FieldRole::Details; });
-  return details;
-}
-
 // The kind of a field's value, as FIELD_INFO names it.
 template <class T>
 const char* kindOf() {
@@ -234,7 +226,7 @@ const char* kindOf() {
 }
 
 const char* roleOf(FieldRole role) {
-  static const char* const roles[] = {"key", "plain", "details", "reference", "", "nullable"};
+  static const char* const roles[] = {"key", "plain", "details", "reference", "nullable"};
   return roles[static_cast<int>(role)];
 }
 
@@ -445,47 +437,39 @@ int loaderSet(PyObject* self, PyObject* loader, void*) {
   });
 }
 
-template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
+template <class O, std::size_t I>
 PyObject* storedGet(PyObject* self, void*) {
-  return guarded(
-      [&] { return PyValue<Bytes>::to((instance<O>(self).object().*Get)()).release().ptr(); });
-}
-
-template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
-int storedSet(PyObject* self, PyObject* value, void*) {
-  return guardedStatus([&] {
-    if (value == nullptr) throw py::type_error("a field cannot be deleted");
-    (instance<O>(self).object().*Set)(PyValue<Bytes>::from(value));
+  return guarded([&] {
+    const auto& stored = std::get<I>(ObjectFields<O>::stored());
+    return PyValue<Bytes>::to((instance<O>(self).object().*stored.get)()).release().ptr();
   });
 }
 
-// What a class has beyond its fields: nothing, or stored details and a loader.
-template <class O>
-void addExtras(std::vector<PyGetSetDef>&) {}
+template <class O, std::size_t I>
+int storedSet(PyObject* self, PyObject* value, void*) {
+  return guardedStatus([&] {
+    if (value == nullptr) throw py::type_error("a field cannot be deleted");
+    const auto& stored = std::get<I>(ObjectFields<O>::stored());
+    (instance<O>(self).object().*stored.set)(PyValue<Bytes>::from(value));
+  });
+}
 
-template <class O, Bytes& (O::*Get)(), void (O::*Set)(const Bytes&)>
-void addDetails(std::vector<PyGetSetDef>& defs, const char* name) {
-  defs.push_back({name, &storedGet<O, Get, Set>, &storedSet<O, Get, Set>,
-                  "bytes: the details as stored, a 4-byte little-endian length and a gzip "
-                  "stream (nothing is fetched)",
-                  nullptr});
-  defs.push_back({"loader", &loaderGet<O>, &loaderSet<O>,
-                  "Called with the external reference (int) when the details are read and none "
-                  "are held; returns their stored form (bytes) or None",
-                  nullptr});
-}
-template <>
-void addExtras<MeasurementDataDO>(std::vector<PyGetSetDef>& defs) {
-  using O = MeasurementDataDO;
-  addDetails<O, &O::getCompressedMeasurementDataDetails, &O::setCompressedMeasurementDataDetails>(
-      defs, "CompressedMeasurementDataDetails");
-}
-template <>
-void addExtras<CharacteristicValueDataDO>(std::vector<PyGetSetDef>& defs) {
-  using O = CharacteristicValueDataDO;
-  addDetails<O, &O::getCompressedCharacteristicValueDataDetails,
-             &O::setCompressedCharacteristicValueDataDetails>(
-      defs, "CompressedCharacteristicValueDataDetails");
+// The attributes beyond the fields of a class that keeps details compressed: their stored form
+// and the loader that fetches it.
+template <class O, std::size_t... I>
+void addStored(std::vector<PyGetSetDef>& defs, std::index_sequence<I...>) {
+  [[maybe_unused]] const auto stored = ObjectFields<O>::stored();
+  (defs.push_back({std::get<I>(stored).name, &storedGet<O, I>, &storedSet<O, I>,
+                   "bytes: the details as stored, a 4-byte little-endian length and a gzip "
+                   "stream (nothing is fetched)",
+                   nullptr}),
+   ...);
+  if (sizeof...(I) > 0) {
+    defs.push_back({"loader", &loaderGet<O>, &loaderSet<O>,
+                    "Called with the external reference (int) when the details are read and "
+                    "none are held; returns their stored form (bytes) or None",
+                    nullptr});
+  }
 }
 
 // ---- keys -----------------------------------------------------------------------------------
@@ -573,7 +557,8 @@ template <class O>
 void bindClass(py::module_& m) {
   constexpr std::size_t count = std::tuple_size<decltype(ObjectFields<O>::fields())>::value;
   static std::vector<PyGetSetDef> getset = fieldDefs<O>(std::make_index_sequence<count>());
-  addExtras<O>(getset);
+  constexpr std::size_t stored = std::tuple_size<decltype(ObjectFields<O>::stored())>::value;
+  addStored<O>(getset, std::make_index_sequence<stored>());
   getset.push_back({nullptr, nullptr, nullptr, nullptr, nullptr});
   static PyMethodDef methods[] = {
       {"to_dict", &toDictMethod<O>, METH_NOARGS,
@@ -596,7 +581,7 @@ void bindClass(py::module_& m) {
       {"__reduce__", &reduce<O>, METH_NOARGS, nullptr},
       {"__setstate__", &setState<O>, METH_O, nullptr},
       {nullptr, nullptr, 0, nullptr}};
-  const bool collected = hasDetails<O>();
+  const bool collected = stored > 0;  // a class with a loader
   static std::vector<PyType_Slot> slots = {
       {Py_tp_new, reinterpret_cast<void*>(&newObject<O>)},
       {Py_tp_init, reinterpret_cast<void*>(&init<O>)},

@@ -71,7 +71,8 @@ struct Convert {
 template <class O>
 struct Field {
   std::string name;
-  Role role;
+  Role role;                           // a flag's is its value's, Nullable
+  bool flag;                           // a nullable value's flag
   std::function<Value(const O&)> get;  // a nullable value is read with its flag cleared on a copy
   std::function<void(O&, const Value&)> set;
 };
@@ -83,13 +84,14 @@ void addField(std::vector<Field<O>>& fields, const D& f) {
     (o.*f.set)(Convert::as(v, static_cast<T*>(nullptr)));
   };
   if (f.role != Role::Nullable) {
-    fields.push_back({f.name, f.role, [f](const O& o) { return Convert::of((o.*f.get)()); }, set});
+    fields.push_back(
+        {f.name, f.role, false, [f](const O& o) { return Convert::of((o.*f.get)()); }, set});
     return;
   }
-  fields.push_back({std::string(f.name) + "IsNull", Role::NullFlag,
+  fields.push_back({std::string(f.name) + "IsNull", f.role, true,
                     [f](const O& o) { return Convert::of((o.*f.isNull)()); },
                     [f](O& o, const Value& v) { (o.*f.setNull)(v.b); }});
-  fields.push_back({f.name, f.role,
+  fields.push_back({f.name, f.role, false,
                     [f](const O& o) {
                       O open(o);
                       (open.*f.setNull)(false);
@@ -98,33 +100,62 @@ void addField(std::vector<Field<O>>& fields, const D& f) {
                     set});
 }
 
-using V = std::vector<Value>;
-// The constructor with values, given the model's values (the references it does not take).
-JobDataDO construct(const V& v, JobDataDO*) {
-  return JobDataDO(v[0].uuid, v[1].ll, v[2].uuid);
+// The model's values of an object, by field name (a null flag's is its value's name with
+// "IsNull").
+class Named {
+ public:
+  Named(const std::vector<std::string>& names, const std::vector<Value>& values)
+      : names_(names), values_(values) {}
+  const Value& operator[](const std::string& name) const {
+    for (std::size_t i = 0; i < names_.size(); ++i)
+      if (names_[i] == name) return values_[i];
+    throw std::invalid_argument("no field " + name);
+  }
+
+ private:
+  const std::vector<std::string>& names_;
+  const std::vector<Value>& values_;
+};
+
+// The constructor with values (it takes no references).
+JobDataDO construct(const Named& v, JobDataDO*) {
+  return JobDataDO(v["CurrentUuid"].uuid, v["MeasurementTimeStamp"].ll, v["JobConfig"].uuid);
 }
-CharacteristicValueDataDO construct(const V& v, CharacteristicValueDataDO*) {
-  return CharacteristicValueDataDO(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].uuid, v[6].d,
-                                   v[7].us, v[8].b);
+CharacteristicValueDataDO construct(const Named& v, CharacteristicValueDataDO*) {
+  return CharacteristicValueDataDO(
+      v["CurrentUuid"].uuid, v["MeasurementTimeStamp"].ll, v["CharacteristicValueConfig"].uuid,
+      v["CharacteristicValueDataDetails"].s, v["JobData"].uuid, v["Value"].d, v["AlarmType"].us,
+      v["SavedByAlarmStatusChange"].b);
 }
-MeasurementDataDO construct(const V& v, MeasurementDataDO*) {
-  return MeasurementDataDO(v[0].uuid, v[1].ll, v[2].uuid, v[3].s, v[5].bytes, v[7].uuid, v[8].b);
+MeasurementDataDO construct(const Named& v, MeasurementDataDO*) {
+  return MeasurementDataDO(v["CurrentUuid"].uuid, v["MeasurementTimeStamp"].ll,
+                           v["MeasurementConfig"].uuid, v["MeasurementDataDetails"].s,
+                           v["BinaryData"].bytes, v["JobData"].uuid,
+                           v["SavedByAlarmStatusChange"].b);
 }
-TrendDataDO construct(const V& v, TrendDataDO*) {
-  return TrendDataDO(v[0].uuid, v[1].uuid, v[2].uuid, v[3].b, v[4].ll, v[5].ll, v[6].s, v[7].ui,
-                     v[8].bytes);
+TrendDataDO construct(const Named& v, TrendDataDO*) {
+  return TrendDataDO(v["CurrentUuid"].uuid, v["CharacteristicValueConfig"].uuid,
+                     v["CharacteristicValueConfigBaseUuid"].uuid, v["Closed"].b,
+                     v["FirstTimeStamp"].ll, v["LastTimeStamp"].ll, v["TrendDataDetails"].s,
+                     v["NumSamples"].ui, v["Data"].bytes);
 }
 CharacteristicValueDataMeasurementDataMapDO construct(
-    const V& v, CharacteristicValueDataMeasurementDataMapDO*) {
-  return CharacteristicValueDataMeasurementDataMapDO(v[0].uuid, v[1].uuid);
+    const Named& v, CharacteristicValueDataMeasurementDataMapDO*) {
+  return CharacteristicValueDataMeasurementDataMapDO(v["CharacteristicValueData"].uuid,
+                                                     v["MeasurementData"].uuid);
 }
-AlarmLearningValuesDO construct(const V& v, AlarmLearningValuesDO*) {
-  return AlarmLearningValuesDO(v[0].uuid, v[1].us, v[2].us, v[3].us, v[4].bytes);
+AlarmLearningValuesDO construct(const Named& v, AlarmLearningValuesDO*) {
+  return AlarmLearningValuesDO(v["CharacteristicValueConfig"].uuid, v["X"].us, v["Y"].us,
+                               v["ValueCount"].us, v["LearningValues"].bytes);
 }
-AlarmDataDO construct(const V& v, AlarmDataDO*) {  // each null flag after its value
-  return AlarmDataDO(v[0].uuid, v[1].ll, v[2].d, v[3].us, v[4].us, v[5].us, v[6].b, v[7].b, v[9].s,
-                     v[8].b, v[10].d, v[11].d, v[12].d, v[14].us, v[13].b, v[15].b, v[17].uuid,
-                     v[16].b, v[18].ll);
+AlarmDataDO construct(const Named& v, AlarmDataDO*) {  // each null flag after its value
+  return AlarmDataDO(
+      v["CharacteristicValueConfig"].uuid, v["LastMeasurementTime"].ll, v["CurrentValue"].d,
+      v["MainAlarmCount"].us, v["PreAlarmCount"].us, v["AlarmType"].us, v["LearningModeActive"].b,
+      v["IsTriggerValidator"].b, v["LearningModeActives"].s, v["LearningModeActivesIsNull"].b,
+      v["CurrentLowerPreAlarmLevel"].d, v["CurrentPreAlarmLevel"].d, v["CurrentMainAlarmLevel"].d,
+      v["CurrentAlarmMapIndex"].us, v["CurrentAlarmMapIndexIsNull"].b, v["Active"].b,
+      v["LatestSavedTimeSignal"].uuid, v["LatestSavedTimeSignalIsNull"].b, v["AlarmStateSince"].ll);
 }
 
 // Each class as dataobjects/detail/ObjectFields.h describes it.
@@ -133,10 +164,15 @@ struct Model {
   const char* prefix;  // of the texts and the golden archives' names
   bool multiKey;
   std::vector<Field<O>> fields;  // in archive order
-  O construct(const V& values) const { return ::construct(values, static_cast<O*>(nullptr)); }
+  std::vector<std::string> names;
+  O construct(const std::vector<Value>& values) const {
+    return ::construct(Named(names, values), static_cast<O*>(nullptr));
+  }
   Model() : prefix(ObjectFields<O>::prefix), multiKey(ObjectFields<O>::multiKey) {
     dataobjects_data::detail::forEachField(ObjectFields<O>::fields(),
                                            [&](const auto& f) { addField(fields, f); });
+    for (const Field<O>& f : fields)
+      names.push_back(f.name);
   }
 };
 
@@ -174,7 +210,7 @@ O randomObject(const Model<O>& m, std::mt19937_64& random) {
   O o;
   for (bool flags : {false, true})
     for (std::size_t i = 0; i < m.fields.size(); ++i)
-      if ((m.fields[i].role == Role::NullFlag) == flags) setField(m, o, i, random);
+      if (m.fields[i].flag == flags) setField(m, o, i, random);
   return o;
 }
 
@@ -183,7 +219,7 @@ O randomObject(const Model<O>& m, std::mt19937_64& random) {
 // Whether field i is in the archive form, given the values before it.
 template <class O>
 bool present(const Model<O>& m, const std::vector<Value>& values, std::size_t i) {
-  return m.fields[i].role != Role::Nullable || !values[i - 1].b;
+  return m.fields[i].role != Role::Nullable || m.fields[i].flag || !values[i - 1].b;
 }
 
 std::string failureOf(const std::function<void()>& action) {
@@ -245,7 +281,7 @@ std::string textOf(const Model<O>& m, const std::vector<Value>& values, bool key
     const Role role = m.fields[i].role;
     const std::string shown = present(m, values, i) ? text(values[i]) : "null";
     if (role == Role::Key) keys += shown;
-    if (role != Role::Key && role != Role::Reference && role != Role::NullFlag)
+    if (role != Role::Key && role != Role::Reference && !m.fields[i].flag)
       rest += std::string("(") + m.fields[i].name + "=" + shown + ") ";
   }
   return m.prefix + ("[" + keys + "]") + (keyOnly ? "" : "=[" + rest + "]");
@@ -359,7 +395,7 @@ TYPED_TEST(DataObjects, RoundTripCopiesAndInit) {
     Value zero;
     zero.kind = m.fields[i].get(defaults).kind;
     zero.ll = m.fields[i].role == Role::Reference ? -1 : 0;
-    zero.b = m.fields[i].role == Role::NullFlag;
+    zero.b = m.fields[i].flag;
     EXPECT_TRUE(same(zero, m.fields[i].get(defaults))) << m.fields[i].name;
   }
   for (int n = 0; n < 200; ++n) {
@@ -475,7 +511,7 @@ TYPED_TEST(DataObjects, KeysOrderByTheModel) {
 TYPED_TEST(DataObjects, NullFlagsHideTheValueUnderThem) {
   const auto& m = this->m;
   for (std::size_t i = 1; i < m.fields.size(); ++i) {
-    if (m.fields[i].role != Role::Nullable) continue;
+    if (m.fields[i].role != Role::Nullable || m.fields[i].flag) continue;
     SCOPED_TRACE(m.fields[i].name);
     TypeParam o = randomObject(m, this->random);
     const Value value = fieldValue(this->random, m.fields[i].get(o).kind);

@@ -1,8 +1,9 @@
 /// @file
 /// The fields of every data object class, described once for the code that handles objects field
 /// by field from outside the classes (the tool's JSON form, the Python module, the tests' model of
-/// each class): the class's name, the prefix of its texts, whether its key has several parts, and
-/// its fields in archive order, each with its name, role, value type and accessors.
+/// each class): the class's name, the prefix of its texts, whether its key has several parts, its
+/// fields in archive order, each with its name, role, value type and accessors, and the stored
+/// form of its compressed details, which is no field of the archive.
 ///
 /// @code
 ///   forEachField(ObjectFields<JobDataDO>::fields(), [&](const auto& field) {
@@ -39,7 +40,6 @@ enum class FieldRole {
   Plain,      ///< any other value
   Details,    ///< a compressed details text: a text in the archive, stored compressed
   Reference,  ///< an external reference: in the archive, but not compared by isIdentical
-  NullFlag,   ///< a nullable value's flag, for consumers that list it as a field of its own
   Nullable,   ///< a value with a null flag before it; in the archive only while the flag is false
 };
 
@@ -87,13 +87,27 @@ constexpr Field<O, T> nullable(const char* name, const T& (O::*get)() const,
   return {name, FieldRole::Nullable, get, set, isNull, setNull};
 }
 
+/// The compressed details of class O as it holds them: the stored form (empty, or a 4-byte
+/// length and a gzip stream), which the text of the details field is made from. When it is empty
+/// and the details' external reference is not -1, the object fetches it through its
+/// ExternalReferenceLoader (BaseDataObject::externalReferenceLoader) on the next text request.
+template <class O>
+struct StoredDetails {
+  using Object = O;
+  using Type = Bytes;
+  const char* name;
+  Bytes& (O::*get)();
+  void (O::*set)(const Bytes&);
+};
+
 /// Calls f(field) for each field of a class, in archive order.
 template <class Fields, class F>
 void forEachField(const Fields& fields, F&& f) {
   std::apply([&](const auto&... field) { (f(field), ...); }, fields);
 }
 
-/// A class's description: name, prefix of its texts, whether its key has several parts, fields.
+/// A class's description: name, prefix of its texts, whether its key has several parts, fields,
+/// and stored(): its StoredDetails, if it keeps details compressed (then it uses a loader).
 template <class O>
 struct ObjectFields;
 
@@ -109,6 +123,7 @@ struct ObjectFields<JobDataDO> {
                                             &O::setMeasurementTimeStamp),
                            plain<UuidEntryDO>("JobConfig", &O::getJobConfig, &O::setJobConfig));
   }
+  static constexpr std::tuple<> stored() { return {}; }
 };
 
 template <>
@@ -134,6 +149,11 @@ struct ObjectFields<CharacteristicValueDataDO> {
         plain<unsigned short>("AlarmType", &O::getAlarmType, &O::setAlarmType),
         plain<bool>("SavedByAlarmStatusChange", &O::getSavedByAlarmStatusChange,
                     &O::setSavedByAlarmStatusChange));
+  }
+  static constexpr auto stored() {
+    return std::make_tuple(StoredDetails<O>{"CompressedCharacteristicValueDataDetails",
+                                            &O::getCompressedCharacteristicValueDataDetails,
+                                            &O::setCompressedCharacteristicValueDataDetails});
   }
 };
 
@@ -161,6 +181,11 @@ struct ObjectFields<MeasurementDataDO> {
         plain<bool>("SavedByAlarmStatusChange", &O::getSavedByAlarmStatusChange,
                     &O::setSavedByAlarmStatusChange));
   }
+  static constexpr auto stored() {
+    return std::make_tuple(StoredDetails<O>{"CompressedMeasurementDataDetails",
+                                            &O::getCompressedMeasurementDataDetails,
+                                            &O::setCompressedMeasurementDataDetails});
+  }
 };
 
 template <>
@@ -187,6 +212,7 @@ struct ObjectFields<TrendDataDO> {
         reference("ExternalReferenceData", &O::getExternalReferenceData,
                   &O::SetExternalReferenceData));
   }
+  static constexpr std::tuple<> stored() { return {}; }
 };
 
 template <>
@@ -225,6 +251,7 @@ struct ObjectFields<AlarmDataDO> {
                               &O::setLatestSavedTimeSignalIsNull),
         plain<long long>("AlarmStateSince", &O::getAlarmStateSince, &O::setAlarmStateSince));
   }
+  static constexpr std::tuple<> stored() { return {}; }
 };
 
 template <>
@@ -241,6 +268,7 @@ struct ObjectFields<AlarmLearningValuesDO> {
         plain<unsigned short>("ValueCount", &O::getValueCount, &O::setValueCount),
         plain<Bytes>("LearningValues", &O::getLearningValues, &O::setLearningValues));
   }
+  static constexpr std::tuple<> stored() { return {}; }
 };
 
 template <>
@@ -255,6 +283,7 @@ struct ObjectFields<CharacteristicValueDataMeasurementDataMapDO> {
                          &O::setCharacteristicValueData),
         key<UuidEntryDO>("MeasurementData", &O::getMeasurementData, &O::setMeasurementData));
   }
+  static constexpr std::tuple<> stored() { return {}; }
 };
 
 /// Every class, in the order the tool lists them.
