@@ -440,7 +440,7 @@ int loaderSet(PyObject* self, PyObject* loader, void*) {
 template <class O, std::size_t I>
 PyObject* storedGet(PyObject* self, void*) {
   return guarded([&] {
-    const auto& stored = std::get<I>(ObjectFields<O>::stored());
+    const auto stored = std::get<I>(ObjectFields<O>::stored());  // a copy: stored() returns a temporary
     return PyValue<Bytes>::to((instance<O>(self).object().*stored.get)()).release().ptr();
   });
 }
@@ -449,7 +449,7 @@ template <class O, std::size_t I>
 int storedSet(PyObject* self, PyObject* value, void*) {
   return guardedStatus([&] {
     if (value == nullptr) throw py::type_error("a field cannot be deleted");
-    const auto& stored = std::get<I>(ObjectFields<O>::stored());
+    const auto stored = std::get<I>(ObjectFields<O>::stored());
     (instance<O>(self).object().*stored.set)(PyValue<Bytes>::from(value));
   });
 }
