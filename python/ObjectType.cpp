@@ -440,7 +440,8 @@ int loaderSet(PyObject* self, PyObject* loader, void*) {
 template <class O, std::size_t I>
 PyObject* storedGet(PyObject* self, void*) {
   return guarded([&] {
-    const auto stored = std::get<I>(ObjectFields<O>::stored());  // a copy: stored() returns a temporary
+    const auto stored =
+        std::get<I>(ObjectFields<O>::stored());  // a copy: stored() returns a temporary
     return PyValue<Bytes>::to((instance<O>(self).object().*stored.get)()).release().ptr();
   });
 }
