@@ -606,6 +606,7 @@ class ColumnReader {
               break;
             }
             offset = source_->offset();
+            source_->prefetch();
             table_->read(archive_);
           }
         } catch (...) {

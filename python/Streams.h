@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <streambuf>
 #include <string>
@@ -26,6 +27,17 @@ namespace py = pybind11;
 class Source : public std::streambuf {
  public:
   virtual long long offset() const = 0;
+  // Asks the processor for the input a few KiB ahead of the reading, a KiB at a time: decoding a
+  // large archive then finds its bytes in cache instead of waiting on memory for each of them.
+  void prefetch() {
+    const auto at = reinterpret_cast<std::uintptr_t>(gptr());
+    if (fetched_ >= at + kAhead) return;
+    const std::uintptr_t end =
+        std::min(reinterpret_cast<std::uintptr_t>(egptr()), at + kAhead + kPiece);
+    for (std::uintptr_t line = std::max(fetched_, at); line < end; line += 64)
+      __builtin_prefetch(reinterpret_cast<const char*>(line));
+    fetched_ = at + kAhead + kPiece;
+  }
   // Raises the Python error that ended the input early, if one did: the stream took it for the
   // end of the input. Called with the GIL held.
   virtual void raisePending() {
@@ -37,6 +49,17 @@ class Source : public std::streambuf {
 
  protected:
   std::unique_ptr<py::error_already_set> pending_;
+
+  // Makes [begin, end) the bytes to read next.
+  void setPiece(char* begin, char* end) {
+    setg(begin, begin, end);
+    fetched_ = 0;
+  }
+
+ private:
+  static constexpr std::uintptr_t kAhead = 4096;
+  static constexpr std::uintptr_t kPiece = 1024;
+  std::uintptr_t fetched_ = 0;  // the input below this address has been asked for
 };
 
 // The bytes of a bytes-like object, read in place; the object is held while the source lives.
@@ -45,7 +68,7 @@ class MemorySource : public Source {
   explicit MemorySource(py::handle data) {
     if (PyObject_GetBuffer(data.ptr(), &view_, PyBUF_SIMPLE) != 0) throw py::error_already_set();
     char* begin = static_cast<char*>(view_.buf);
-    setg(begin, begin, begin + view_.len);
+    setPiece(begin, begin + view_.len);
   }
   ~MemorySource() override { PyBuffer_Release(&view_); }
   MemorySource(const MemorySource&) = delete;
@@ -82,7 +105,7 @@ class FileSource : public Source {
     }
     const char* data = PyBytes_AS_STRING(piece.ptr());
     buffer_.assign(data, data + PyBytes_GET_SIZE(piece.ptr()));
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + buffer_.size());
+    setPiece(buffer_.data(), buffer_.data() + buffer_.size());
     return buffer_.empty() ? traits_type::eof() : traits_type::to_int_type(buffer_[0]);
   }
 
@@ -121,7 +144,7 @@ class PathSource : public Source {
       if (got < 0) errno_ = errno;
       return traits_type::eof();
     }
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+    setPiece(buffer_.data(), buffer_.data() + got);
     return traits_type::to_int_type(buffer_[0]);
   }
 
