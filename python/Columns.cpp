@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -248,7 +250,58 @@ class StagedColumn : public Column<O> {
   Objects objects_;
 };
 
-// Texts and blobs staged end to end in one string.
+// The object last made for each of a few recent values, in a direct-mapped cache, so that rows
+// of one value (a configuration over many rows, a mode's name) mostly share one object, as
+// pandas.read_csv's rows of one text do, at the cost of a hash and a compare for a value seen
+// once. The cache does not own the objects: the column holds every object made until it hands
+// them over, and then forgets them (forget).
+template <class Key>
+class RecentObjects {
+ public:
+  // A new reference to the object for `key`, made by `make` unless the cache holds it.
+  template <class Make>
+  PyObject* get(const Key& key, Make make) {
+    Entry& entry = entries_[hash(key) & (kSize - 1)];
+    if (entry.object != nullptr && entry.key == key) {
+      Py_INCREF(entry.object);
+      return entry.object;
+    }
+    entry.object = make();
+    entry.key = key;
+    return entry.object;
+  }
+  void forget() { entries_.fill(Entry{}); }
+
+ private:
+  static constexpr std::size_t kSize = 1024;
+  struct Entry {
+    Key key{};
+    PyObject* object = nullptr;
+  };
+  std::array<Entry, kSize> entries_{};
+};
+
+// A text short enough to be worth a cache entry.
+struct ShortText {
+  static constexpr std::size_t kMax = 23;
+  unsigned char size = 0;
+  char bytes[kMax] = {};
+
+  static bool fits(std::size_t size) { return size <= kMax; }
+  ShortText() = default;
+  ShortText(const char* data, std::size_t size) : size(static_cast<unsigned char>(size)) {
+    std::memcpy(bytes, data, size);
+  }
+  bool operator==(const ShortText& other) const {
+    return size == other.size && std::memcmp(bytes, other.bytes, size) == 0;
+  }
+};
+
+std::size_t hash(const ShortText& text) {
+  return std::hash<std::string_view>{}(std::string_view(text.bytes, text.size));
+}
+
+// Texts and blobs staged end to end in one string; texts of a few recent values share an object.
 template <bool kText>
 class StagedBytes {
  public:
@@ -271,25 +324,28 @@ class StagedBytes {
     bytes_.resize(ends_.empty() ? 0 : ends_.back());
   }
   void clear() { truncate(0); }
-  void forgetMade() {}
-  PyObject* make(std::size_t i) const {
+  void forgetMade() { recent_.forget(); }
+  PyObject* make(std::size_t i) {
     const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
     const char* data = bytes_.data() + begin;
-    const auto size = static_cast<Py_ssize_t>(ends_[i] - begin);
-    return newReference(kText ? PyUnicode_DecodeUTF8(data, size, "surrogateescape")
-                              : PyBytes_FromStringAndSize(data, size));
+    const std::size_t size = ends_[i] - begin;
+    if (!kText) return newReference(PyBytes_FromStringAndSize(data, static_cast<Py_ssize_t>(size)));
+    const auto text = [&] {
+      return newReference(
+          PyUnicode_DecodeUTF8(data, static_cast<Py_ssize_t>(size), "surrogateescape"));
+    };
+    return ShortText::fits(size) ? recent_.get(ShortText(data, size), text) : text();
   }
 
  private:
   std::string bytes_;
   std::vector<std::size_t> ends_;
   std::vector<bool> nulls_;
+  RecentObjects<ShortText> recent_;  // texts only
 };
 
-// UUIDs staged as their 16 bytes and made str or bytes. The object last made for each of a few
-// recent UUIDs is kept in a small direct-mapped cache, so that rows of one UUID (a configuration
-// over many rows) mostly share one object, as pandas.read_csv's rows of one text do, at the cost
-// of a hash and a compare for a UUID seen once.
+// UUIDs staged as their 16 bytes and made str or bytes; rows of a few recent UUIDs share an
+// object.
 template <UuidForm kForm>
 class StagedUuids {
  public:
@@ -313,33 +369,21 @@ class StagedUuids {
     nulls_.resize(size);
   }
   void clear() { truncate(0); }
-  // A new reference. The cache does not own the objects: the column holds every object made
-  // until it hands them over, and then forgets them (forgetMade).
   PyObject* make(std::size_t i) {
     const UuidBytes& uuid = uuids_[i];
-    Cached& entry = cache_[hash(uuid) & (kCache - 1)];
-    if (entry.object != nullptr && entry.uuid == uuid) {
-      Py_INCREF(entry.object);
-      return entry.object;
-    }
-    entry.object = kForm == UuidForm::Text
-                       ? uuidText(uuid)
-                       : newReference(PyBytes_FromStringAndSize(
-                             reinterpret_cast<const char*>(uuid.data()), uuid.size()));
-    entry.uuid = uuid;
-    return entry.object;
+    return recent_.get(uuid, [&] {
+      return kForm == UuidForm::Text
+                 ? uuidText(uuid)
+                 : newReference(PyBytes_FromStringAndSize(
+                       reinterpret_cast<const char*>(uuid.data()), uuid.size()));
+    });
   }
-  void forgetMade() { cache_.fill(Cached{}); }
+  void forgetMade() { recent_.forget(); }
 
  private:
-  static constexpr std::size_t kCache = 1024;
-  struct Cached {
-    UuidBytes uuid{};
-    PyObject* object = nullptr;
-  };
   std::vector<UuidBytes> uuids_;
   std::vector<bool> nulls_;
-  std::array<Cached, kCache> cache_{};
+  RecentObjects<UuidBytes> recent_;
 };
 
 // The distinct UUIDs of a column, each with its code: its place in the order of first sight.

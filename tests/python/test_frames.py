@@ -63,13 +63,17 @@ def test_golden_archives_read_as_loads_and_to_dict(cls, data):
                                       expected_frame(objs, cls, uuids))
 
 
-def test_rows_of_thousands_of_uuids_each_read_their_own():
+def test_rows_of_thousands_of_uuids_and_texts_each_read_their_own():
     rng = random.Random(3)
     pool = [rng.randbytes(16) for _ in range(3000)]
-    objs = [do.JobDataDO(CurrentUuid=u, JobConfig=pool[i % 7]) for i, u in enumerate(pool)]
+    texts = ["m", "x" * 23, "y" * 24, "\u00e9t\u00e9", "bad\udcff"] + [
+        "%0*d" % (rng.choice((1, 22, 23, 24)), i) for i in range(3000)]
+    objs = [do.AlarmDataDO(CharacteristicValueConfig=u, LatestSavedTimeSignal=pool[i % 7],
+                           LearningModeActives=texts[i % 5 if i % 2 else i])
+            for i, u in enumerate(pool)]
     for uuids in UUIDS:
-        pd.testing.assert_frame_equal(do.read_frame(do.dumps(objs), do.JobDataDO, uuids=uuids),
-                                      expected_frame(objs, do.JobDataDO, uuids))
+        pd.testing.assert_frame_equal(do.read_frame(do.dumps(objs), do.AlarmDataDO, uuids=uuids),
+                                      expected_frame(objs, do.AlarmDataDO, uuids))
 
 
 @pytest.mark.parametrize("cls", do.CLASSES, ids=lambda c: c.__name__)
