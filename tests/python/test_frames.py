@@ -76,6 +76,19 @@ def test_rows_of_thousands_of_uuids_and_texts_each_read_their_own():
                                       expected_frame(objs, do.AlarmDataDO, uuids))
 
 
+def test_frames_of_many_fresh_objects_keep_their_values_as_others_die():
+    """Tens of arenas of new str objects, for frames that live, die and are read again."""
+    rng = random.Random(5)
+    objs = [do.JobDataDO(CurrentUuid=rng.randbytes(16), JobConfig=rng.randbytes(16))
+            for _ in range(20000)]
+    data, expected = do.dumps(objs), expected_frame(objs, do.JobDataDO)
+    frames = [do.read_frame(data, do.JobDataDO) for _ in range(8)]
+    del frames[::2]
+    frames += [do.read_frame(data, do.JobDataDO) for _ in range(4)]
+    for frame in frames:
+        pd.testing.assert_frame_equal(frame, expected)
+
+
 @pytest.mark.parametrize("cls", do.CLASSES, ids=lambda c: c.__name__)
 @settings(max_examples=15)
 @given(data=st.data())
